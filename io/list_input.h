@@ -50,7 +50,6 @@ class ListReader {
   int repeat_ = 0;        // remaining repetitions of repeat_token_
   bool repeat_null_ = false;
   std::string repeat_token_;
-  bool after_value_ = false;  // a value was just taken (comma handling)
 };
 
 // Parses TEXT as a whole free-format integer / real token (no blanks).

@@ -29,6 +29,7 @@
 #pragma once
 
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -106,5 +107,11 @@ void set_stop_hook(std::function<void(int)> hook);
 // Test support: drops every connection and pending line and forgets what was
 // read from the keyboard.  Units 5/6 go back to standard input/output.
 void reset_units();
+
+// Test support: the keyboard reads IN and the screen writes OUT in place of
+// standard input and output (nullptr restores either).  IN_IS_TERMINAL
+// tells whether a typed Enter has already ended the screen line after a
+// prompt (a terminal) or not (piped input; the default for a stream).
+void set_console(std::istream* in, std::ostream* out, bool in_is_terminal = false);
 
 }  // namespace io
