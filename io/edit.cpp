@@ -67,6 +67,14 @@ void significant_digits(double v, int d, std::string& digits, int& k) {
   k = std::stoi(s.substr(e + 1)) + 1;
 }
 
+// 10**k as the Fortran runtime computes it: repeated products, and the
+// reciprocal for negative k.
+double power_of_ten(int k) {
+  double r = 1.0;
+  for (int i = 0; i < (k >= 0 ? k : -k); ++i) r *= 10;
+  return k >= 0 ? r : 1.0 / r;
+}
+
 // Ew.d with the exponent letter LETTER (E or D).
 std::string exponent_form(double v, int w, int d, char letter) {
   if (!std::isfinite(v)) return non_finite(v, w);
@@ -114,8 +122,9 @@ std::string F(double v, int w, int d) {
   if (d == 0) s += '.';
   const std::string sign = std::signbit(v) ? "-" : "";
   std::string body = sign + s;
-  // "0.xxx": the zero before the point goes when the width is short of it.
-  if (w > 0 && static_cast<int>(body.size()) > w && s.size() > 1 && s[0] == '0')
+  // "0.xxx": the zero before the point goes when the width is short of it
+  // (never in "0.", which would leave no digit at all).
+  if (w > 0 && static_cast<int>(body.size()) > w && d > 0 && s[0] == '0')
     body = sign + s.substr(1);
   return fit(body, w);
 }
@@ -124,17 +133,48 @@ std::string E(double v, int w, int d) { return exponent_form(v, w, d, 'E'); }
 
 std::string D(double v, int w, int d) { return exponent_form(v, w, d, 'D'); }
 
+// Gw.d decides between the fixed and the exponent form the way the Fortran
+// runtime does: by comparing |v| with the thresholds 10**(k-1) * (1 -
+// 0.5/10**d) computed in double arithmetic, a value equal to a threshold
+// going to the upper range.  The exact decimal rounding then happens in
+// the chosen form, so 0.95 (binary 0.9499999...) in G6.1 prints "1.".
 std::string G(double v, int w, int d) {
   if (!std::isfinite(v)) return non_finite(v, w);
-  if (d <= 0) return stars(w);
-  const int n = 4;  // trailing blanks of the fixed-point form
-  if (v == 0.0) return F(v, w - n, d - 1) + std::string(n, ' ');
-  std::string digits;
-  int k = 0;
-  significant_digits(v, d, digits, k);
-  // 0.1 <= |v rounded to d digits| < 10**d: fixed point with d - k decimals.
-  if (k >= 0 && k <= d) return F(v, w - n, d - k) + std::string(n, ' ');
-  return exponent_form(v, w, d, 'E');
+  if (d <= 0) return exponent_form(v, w, d, 'E');
+  const double m = std::fabs(v);
+  const double r = 0.5;
+  const double exp_d = power_of_ten(d);
+  const double r_sc = 1.0 - r / exp_d;
+  if (m > 0.0 && (m < 0.1 * r_sc || r >= exp_d - m)) return exponent_form(v, w, d, 'E');
+  // Binary search for MID: 10**(mid-2) * r_sc <= m < 10**(mid-1) * r_sc.
+  int mid = 0, low = 0, high = d + 1, lbound = 0, ubound = d + 1;
+  while (low <= high) {
+    mid = (low + high) / 2;
+    const double temp = power_of_ten(mid - 1) * r_sc;
+    if (m < temp) {
+      ubound = mid;
+      if (ubound == lbound + 1) break;
+      high = mid - 1;
+    } else if (m > temp) {
+      lbound = mid;
+      if (ubound == lbound + 1) {
+        ++mid;
+        break;
+      }
+      low = mid + 1;
+    } else {
+      ++mid;
+      break;
+    }
+  }
+  // Fixed point with d - (mid - 1) decimals (d - 1 for zero) and four
+  // trailing blanks; a fixed form too wide fills the whole field with
+  // asterisks.
+  const int n = 4 >= w ? w - 1 : 4;
+  if (w - n <= 0) return stars(w);
+  const std::string fixed = F(v, w - n, m == 0.0 ? d - 1 : d + 1 - mid);
+  if (fixed.find('*') != std::string::npos) return stars(w);
+  return fixed + std::string(n, ' ');
 }
 
 std::string A(std::string_view s, int w) {

@@ -173,10 +173,15 @@ ListReader::Next ListReader::next_item(std::string& token) {
   // 3. A repeat count "r*": r copies of what follows, or r nulls.
   Next kind = Next::kValue;
   const std::size_t star = token.find('*');
-  if (!token.empty() && token[0] != kQuoted && star != std::string::npos) {
+  bool counted = star != std::string::npos && star > 0;
+  for (std::size_t i = 0; counted && i < star; ++i) counted = is_digit(token[i]);
+  if (counted) {
     int r = 0;
-    if (star > 0 && parse_int(std::string_view(token).substr(0, star), r) && r > 0 &&
-        is_digit(token[0])) {
+    if (!parse_int(std::string_view(token).substr(0, star), r) || r <= 0) {
+      status_ = ReadStatus::kBad;  // a repeat count must be positive
+      return Next::kFail;
+    }
+    {
       std::string value = token.substr(star + 1);
       if (value.empty() && pos_ < line_.size() && (line_[pos_] == '\'' || line_[pos_] == '"'))
         read_token(value);
