@@ -113,16 +113,203 @@ void XDATA5(int& N, double& CJ, double* COLA, int* COLI, int& COLLEN,
             int* COLPNT, int* ROWNOS, int& MAXA, int& MAXN, int& MAXM);
 
 // ---- Basis factor interface ----
+//
+// The engine's only link to the LU package (lu/sparse_lu.h).  The factors
+// live in MEMORY at MAPI(1..8) (G, U, A, W, IP, IND, IW, IA); the matrix
+// order is M.  Every failure of the package writes a line on IOERR and
+// stops (XSTOP 0), so FCODE and UCODE are always 1 on return.
+//
+// Factorises the basis: column I of B is stored column BASIS(I), I = 1..M.
+// COLA, COLI are scratch (COLMAX).  BASCB, BASLB, BASUB, LENMI, MAXM unused.
+void XFACT(double* BASCB, int* BASIS, double* BASLB, double* BASUB,
+           double* COLA, int* COLI, int& COLMAX, int& FCODE, int& IOERR,
+           int& LENMA, int& LENMI, int& LENMY, int& M, int* MAPA, int* MAPI,
+           int& MAXM, double* MEMORY);
+// Appends the COLLEN entries (COLA, COLI) as column I to the entry list
+// A(1..NZ), IND(.,1) rows, IND(.,2) columns (IND is (IA,2)).  Stops when
+// COLLEN is outside 1..COLMAX or when the list would exceed IA entries.
+void XLA05X(double* A, double* COLA, int* COLI, int& COLLEN, int& COLMAX,
+            int& I, int& IA, int* IND, int& IOERR, int& NZ);
+// COLUMN(1..M) by row becomes the solution of B x = COLUMN by position.
+// W keeps the L-transformed column for the next XUPDAT.
+void XFTRAN(double* COLUMN, int& IOERR, int& LENMI, int& LENMY, int& M,
+            int* MAPI, int& MAXM, double* MEMORY);
+// ROW(1..M) by position becomes the solution of B' y = ROW by row.
+void XBTRAN(int& IOERR, int& LENMI, int& LENMY, int& M, int* MAPI,
+            int& MAXM, double* MEMORY, double* ROW);
+// Replaces basis column R by the column last transformed by XFTRAN (no
+// other XFTRAN/XBTRAN in between).  UCODE = 1.
+void XUPDAT(int& IOERR, int& LENMI, int& LENMY, int& M, int* MAPI,
+            double* MEMORY, int& R, int& UCODE);
 
 // ---- Slack columns and starting basis ----
+//
+// Codes shared by the engine (STATUS(J) of a column):
+//   1..M basic at that position; > M superbasic, value XBZERO(STATUS(J));
+//   0 at lower bound; -1 at upper bound; -2 free slack (never priced);
+//   -3 equality artificial (bounds 0..0, never priced again);
+//   -4 at lower bound, never priced.
+// Row types ROWTYP(I): 0 equality; 1 (or above 2) at most B(I);
+//   2 two-sided BLOW(I)..B(I) (needs BNDTYP >= 3); -1 at least B(I);
+//   -2 or below free.
+// Bound types BNDTYP: 1 all 0..inf; 2 columns 1..NTYPE2 0..BOUND, later
+//   ones 0..inf; 3 0..UPPERB(J); 4 LOWERB(J)..UPPERB(J).
+//
+// Appends one logical column per row (slack +1, surplus -1, free slack +1,
+// artificial +1; cost 0), makes it basic in its row, sets BASIS, BASCB,
+// BASLB, BASUB, UZERO (0 up to MAXM), factorises, and computes XBZERO(1..M)
+// and Z with the structural columns at the values their STATUS gives.
+// N grows by M.  With BNDTYP 3/4 the bounds of every logical column are
+// stored (free slack -BIG..BIG, artificial 0..0, others 0..UJ).
+// Stops: M outside 1..MAXM (XSTOP 1), N outside 0..MAXN (XSTOP 2), a
+// two-sided row with BNDTYP < 3, BLOW(I) > B(I) of a two-sided row.
+void XSLACK(double* B, double* BASCB, int* BASIS, double* BASLB,
+            double* BASUB, double* BLOW, int& BNDTYP, double& BOUND,
+            double* COLA, int* COLI, int& COLMAX, int& IOERR, int& LENMA,
+            int& LENMI, int& LENMY, int& M, int* MAPA, int* MAPI, int& MAXM,
+            int& MAXN, double* MEMORY, int& N, int* ROWTYP, int* STATUS,
+            double* UZERO, double* XBZERO, double& Z);
 
 // ---- Basic solution and accuracy check ----
+//
+// The engine maximises Z = sum c(j) x(j).  Nonbasic value of column j by
+// STATUS: 0/-4 its lower bound (BNDTYP 4) else 0; -1 (or other negative
+// codes below -4) BOUND (BNDTYP 2) or UJ (3, 4), infinite otherwise;
+// -2/-3 nothing; > M superbasic XBZERO(STATUS(j)).
+//
+// WORK(1..M) = B - sum of nonbasic value(j) a(j); ZNB = sum c(j) value(j).
+// WORK may be XBZERO.  Stops: M (1), N outside 0..MAXN (2), a column at an
+// infinite upper bound (" XBREDU...VARIABLE j AT INFINITE BOUND.", 0).
+void XBREDU(double* B, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
+            int& COLMAX, int& IOERR, int& LENMA, int& LENMY, int& M,
+            int* MAPA, int& MAXM, int& MAXN, double* MEMORY, int& N,
+            int* STATUS, double* WORK, double* XBZERO, double& ZNB);
+// Basic values XBZERO(1..M) (|x| < ZL stored as 0) and Z from scratch;
+// needs current factors.  Stops: M (1), N outside 1..MAXN (2).
+void XBCOMP(double* B, double* BASCB, int& BNDTYP, double& BOUND,
+            double* COLA, int* COLI, int& COLMAX, int& IOERR, int& LENMA,
+            int& LENMI, int& LENMY, int& M, int* MAPA, int* MAPI, int& MAXM,
+            int& MAXN, double* MEMORY, int& N, int* STATUS, double* XBZERO,
+            double& Z);
+// Z from BASCB, XBZERO and the nonbasic columns.  Stops: M (1), N (2),
+// an infinite upper bound (" XZCOMP" BNDTYP, XSTOP 3).
+void XZCOMP(double* BASCB, int& BNDTYP, double& BOUND, double* COLA,
+            int* COLI, int& COLMAX, int& IOERR, int& LENMA, int& LENMY,
+            int& M, int* MAPA, int& MAXM, int& MAXN, double* MEMORY, int& N,
+            int* STATUS, double* XBZERO, double& Z);
+// Largest primal residual |B - A x| (PERROR, row PINDEX) and dual residual
+// |c - u a| over the basic columns (DERROR, position DINDEX); POK/DOK when
+// within PTOLER/DTOLER (equal passes); lines on IOERR otherwise.  WORK(1..M)
+// scratch.
+void XCHECK(double* B, int* BASIS, int& BNDTYP, double& BOUND, double* COLA,
+            int* COLI, int& COLMAX, double& DERROR, int& DINDEX, bool& DOK,
+            double& DTOLER, int& IOERR, int& LENMA, int& LENMY, int& M,
+            int* MAPA, int& MAXM, int& MAXN, double* MEMORY, int& N,
+            double& PERROR, int& PINDEX, bool& POK, double& PTOLER,
+            int* STATUS, double* UZERO, double* WORK, double* XBZERO);
+// ZDOT = sum ROW(COLI(k)) COLA(k), k = 1..COLLEN; 0 when |ZDOT| < ZL or
+// |ZDOT| < ZL * sum |terms|.
+void XDOT(double* COLA, int* COLI, int& COLLEN, int& COLMAX, int& MAXM,
+          double* ROW, double& ZDOT);
 
 // ---- Pricing and ratio test ----
+//
+// Partial pricing: scans min(LOOK, N) columns cyclically from START1
+// (START2 = last column scanned), pricing columns of status 0 and -1
+// against UZERO (PHASE 2: d = PROFIT(j) - u a(j); otherwise -u a(j)),
+// keeping the PICK largest |d| of attractive columns (ties in scan order)
+// in CAND(1..PPRIME), then fetching them: CANDCJ(k) cost, CANDL(k) length,
+// CANDA(.,k)/CANDI(.,k) entries (both COLMAX x PICK).  The store is read
+// in place: PROFIT = f32_slice(MAPA(3)), ACOEFF = f32_slice(MAPA(4)),
+// COLPNT = i32_slice(MAPA(5)) (element 0), ROWNOS = i32_slice(MAPA(6)),
+// MAXA = *i32_slice(MAPA(7)).  BASIS, M, MAXA, COLA, COLI are unused.
+void FCAND(int* BASIS, int* CAND, double* CANDA, double* CANDCJ, int* CANDI,
+           int* CANDL, double* COLA, int* COLI, int& COLMAX, int& IOERR,
+           int& LENMA, int& LENMY, int& LOOK, int& M, int* MAPA, int& MAXM,
+           int& MAXN, double* MEMORY, int& N, int& PICK, int& PHASE,
+           int& PPRIME, int& START1, int& START2, int* STATUS, double* UZERO,
+           float* PROFIT, float* ACOEFF, int* COLPNT, int* ROWNOS, int& MAXA);
+// Bounded ratio test for entering Q (INTYP 1 from LQ up, -1 from UQ down)
+// with transformed column YQ(1..M).  Out: THETA, R (0 if none), OUTTYP
+// (1 leaves to lower, -1 to upper, 0 bound flip or unbounded), PIVOT
+// (YQ(R); +-1 when nothing leaves), UNBDD.  Entries of YQ below ZL are set
+// to 0 when the test runs.  Stops: M (1); LQ > UQ (0).
+void XCHUZR(int* BASIS, double* BASLB, double* BASUB, int& INTYP, int& IOERR,
+            double& LQ, int& M, int& MAXM, int& MAXN, int& N, int& OUTTYP,
+            double& PIVOT, int& Q, int& R, int* STATUS, double& THETA,
+            bool& UNBDD, double& UQ, double* XBZERO, double* YQ);
+// IWIN = true when the challenger's CPIVOT is not greater than the
+// incumbent's IPIVOT (signed comparison).
+void XPTIE(double& CPIVOT, double& IPIVOT, bool& IWIN);
 
 // ---- Pivot, update and iteration log ----
+//
+// One iteration: XFTRAN of YQ (a(Q) scattered by row), XCHUZR, LEAVE =
+// BASIS(R) (or Q), return on UNBDD, PCODE = -1 (nothing changed) when
+// |PIVOT| <= EPS3, else XUPDAT (basis change) and XUPDX.
+void XPIVOT(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
+            int& IOERR, int& LEAVE, int& LENMI, int& LENMY, double& LQ,
+            int& M, int* MAPI, int& MAXM, int& MAXN, double* MEMORY, int& N,
+            int& OUTTYP, int& PCODE, double& PIVOT, int& Q, int& R,
+            int* STATUS, double& THETA, bool& UNBDD, double& UQ,
+            double* XBZERO, double* YQ, double& Z);
+// Applies a step: values and Z by THETA (when THETA >= ZL), the entering
+// value at R, statuses, BASIS(R), BASLB(R), BASUB(R).
+void XUPDX(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
+           double& LQ, int& M, int& MAXM, int& MAXN, int& N, int& OUTTYP,
+           int& Q, int& R, int* STATUS, double& THETA, double& UQ,
+           double* XBZERO, double* YQ, double& Z);
+// One log line on IOLOG (the heading first when ITER = 1).
+void XLOG(double& DQ, int& INTYP, int& IOLOG, int& ITER, int& LEAVE,
+          int& OUTTYP, double& PIVOT, int& Q, int& R, double& THETA,
+          double& Z);
+// The current solution on IOLOG.
+void XPRINT(int* BASIS, int& BNDTYP, double& BOUND, int& IOERR, int& IOLOG,
+            int& LENMA, int& LENMY, int& M, int* MAPA, int& MAXM, int& MAXN,
+            double* MEMORY, int& N, int& NTYPE2, int* STATUS, double* XBZERO,
+            double& Z);
 
 // ---- Phase 1, phase 2 and primal driver ----
+//
+// Two-phase primal simplex from the basis in place (XSLACK or an earlier
+// solve).  TERMIN: 1 optimal (final residuals <= 1.0E-6), 2 unbounded
+// (UNBDDQ the column), 3 infeasible, 4 optimal but residuals too large,
+// 5 abandoned (21 refused pivots in a row, or 3*FACTOR phase-2 iterations
+// without progress; the state returned is then a consistent basic
+// solution, not optimal).  Z is the maximised objective; UZERO the prices
+// (BASCB B^-1 from a fresh factorisation after TERMIN 1 and 4; entries
+// M+1..MAXM set to 0).  LOOK is restored.  CAND, CANDL (PICK), CANDCJ
+// (PICK), CANDA, CANDI (COLMAX x PICK), COLA, COLI (COLMAX), YQ (MAXM) are
+// scratch.  Stops: M outside 1..MAXM (1), N outside 1..MAXN (2).
+void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
+            double* BASUB, int& BNDTYP, double& BOUND, int* CAND,
+            double* CANDA, double* CANDCJ, int* CANDI, int* CANDL,
+            double* COLA, int* COLI, int& COLMAX, int& FACTOR, int& IOERR,
+            int& IOLOG, int& ITER1, int& ITER2, int& LENMA, int& LENMI,
+            int& LENMY, int& LOOK, int& M, int* MAPA, int* MAPI, int& MAXM,
+            int& MAXN, double* MEMORY, int& N, int& NTYPE2, int& PICK,
+            int& PRINT, int* STATUS, int& TERMIN, int& UNBDDQ, double* UZERO,
+            double* XBZERO, double* YQ, double& Z);
+// Phase 1: FEAS 1 feasible, 2 infeasible, 3 abandoned.
+void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
+           int& BNDTYP, double& BOUND, int* CAND, double* CANDA,
+           double* CANDCJ, int* CANDI, int* CANDL, double* COLA, int* COLI,
+           int& COLMAX, int& FACTIT, int& FACTOR, int& FEAS, int& IOERR,
+           int& IOLOG, int& ITER, int& LENMA, int& LENMI, int& LENMY,
+           int& LOOK, int& M, int* MAPA, int* MAPI, int& MAXM, int& MAXN,
+           double* MEMORY, int& N, int& NTYPE2, int& PICK, int& PRINT,
+           int* STATUS, double* UZERO, double* XBZERO, double* YQ, double& Z);
+// Phase 2 from a feasible basis (Z, UZERO current): TERMIN 1, 2, 5, or 3
+// (feasibility lost at a refactorisation: run phase 1 again).
+void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
+            double* BASUB, int& BNDTYP, double& BOUND, int* CAND,
+            double* CANDA, double* CANDCJ, int* CANDI, int* CANDL,
+            double* COLA, int* COLI, int& COLMAX, int& FACTIT, int& FACTOR,
+            int& IOERR, int& IOLOG, int& ITER, int& LENMA, int& LENMI,
+            int& LENMY, int& LOOK, int& M, int* MAPA, int* MAPI, int& MAXM,
+            int& MAXN, double* MEMORY, int& N, int& NTYPE2, int& PICK,
+            int& PRINT, int* STATUS, int& TERMIN, int& UNBDDQ, double* UZERO,
+            double* XBZERO, double* YQ, double& Z);
 
 // ---- Dual simplex ----
 
