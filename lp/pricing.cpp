@@ -1,0 +1,258 @@
+// pricing.cpp — entering and leaving choices of the primal simplex.
+//
+//   FCAND   partial pricing: scans LOOK columns cyclically from START1,
+//           keeps the PICK columns of largest |reduced cost| (ties in scan
+//           order) and fetches them into the candidate list.
+//   XCHUZR  bounded ratio test: step THETA, leaving position R, leaving
+//           type OUTTYP, pivot, unboundedness.
+//   XPTIE   tie break between two blocking rows (larger signed pivot wins).
+//
+// The engine maximises; a column at its lower bound (status 0) is
+// attractive with a positive reduced cost, one at its upper bound
+// (status -1) with a negative one.
+
+#include <cmath>
+
+#include "io/one_based.h"
+#include "io/record.h"
+#include "lp/engine.h"
+#include "lp/workspace.h"
+
+namespace {
+
+[[noreturn]] void stop_engine(int code, int& IOERR) {
+  int error = code;
+  XSTOP(error, IOERR);
+  io::stop_run(1, "");  // not reached
+}
+
+// Scans columns FIRST..LAST (one-based) and merges the attractive ones into
+// the key list CAND/CANDCJ (keys |DJ|, decreasing; equal keys in scan
+// order).  The store is read in place: PROFIT(j), ACOEFF/ROWNOS entries
+// COLPNT(j-1)+1..COLPNT(j), a row number 0 ending a column early.
+void scan_window(int FIRST, int LAST, bool phase2, int PICK, int& PPRIME,
+                 int* __restrict CAND, double* __restrict CANDCJ,
+                 const int* __restrict STATUS, const double* __restrict UZERO,
+                 const float* __restrict PROFIT, const float* __restrict ACOEFF,
+                 const int* __restrict COLPNT, const int* __restrict ROWNOS) {
+  const double ZL = RVNCOM.ZL;
+  const double ZLC = RVNCOM.ZLC;
+  // Zero-based views: element k of a one-based array X is X[k - 1];
+  // COLPNT is indexed from 0.
+  for (int j = FIRST; j <= LAST; ++j) {
+    const int s = STATUS[j - 1];
+    if (s != 0 && s != -1) continue;
+
+    // Dot product with the prices over the packed column.
+    double zdot = 0.0;
+    double zabs = 0.0;
+    const int kend = COLPNT[j];
+    for (int k = COLPNT[j - 1]; k < kend; ++k) {
+      const int row = ROWNOS[k];
+      if (row == 0) break;
+      const double temp = static_cast<double>(ACOEFF[k]) * UZERO[row - 1];
+      zdot += temp;
+      zabs += std::fabs(temp);
+    }
+    const double mag = std::fabs(zdot);
+    if (mag < ZL || mag < ZL * zabs) zdot = 0.0;
+
+    double dj = phase2 ? static_cast<double>(PROFIT[j - 1]) - zdot : -zdot;
+    if (std::fabs(dj) < ZLC) dj = 0.0;
+    if (!((dj > 0.0 && s == 0) || (dj < 0.0 && s == -1))) continue;
+
+    // Insertion by decreasing key; a key equal to one in the list goes
+    // after it.
+    const double key = std::fabs(dj);
+    int k = 0;  // zero-based position of the first strictly smaller key
+    while (k < PPRIME && !(CANDCJ[k] < key)) ++k;
+    if (k < PPRIME) {
+      const int last = (PPRIME < PICK - 1 ? PPRIME : PICK - 1);  // one-based
+      for (int m = last; m > k; --m) {  // shift k+1..last down by one
+        CAND[m] = CAND[m - 1];
+        CANDCJ[m] = CANDCJ[m - 1];
+      }
+      CAND[k] = j;
+      CANDCJ[k] = key;
+      if (PPRIME < PICK) ++PPRIME;
+    } else if (PPRIME < PICK) {
+      CAND[PPRIME] = j;
+      CANDCJ[PPRIME] = key;
+      ++PPRIME;
+    }
+  }
+}
+
+}  // namespace
+
+// FCAND: partial pricing into the candidate list.
+//   In:  START1, LOOK, N, PICK, PHASE (2: costs from PROFIT; else costs 0),
+//        STATUS(1..N), UZERO (prices, one per row), the packed store
+//        PROFIT(1..N), ACOEFF, COLPNT(0..N), ROWNOS.
+//   Out: PPRIME (0..PICK); CAND(1..PPRIME) most attractive first;
+//        CANDCJ(k) the cost of CAND(k); CANDL(k), CANDA(1..CANDL(k),k),
+//        CANDI(1..CANDL(k),k) its stored entries; START2 the last column
+//        scanned.
+//   Unused: BASIS, M, MAXA, MAXM, MAXN, COLA, COLI (the survivors are
+//        fetched straight into CANDA/CANDI).
+void FCAND(int* /*BASIS*/, int* CAND, double* CANDA, double* CANDCJ,
+           int* CANDI, int* CANDL, double* /*COLA*/, int* /*COLI*/,
+           int& COLMAX, int& IOERR, int& LENMA, int& LENMY, int& LOOK,
+           int& /*M*/, int* MAPA, int& /*MAXM*/, int& /*MAXN*/,
+           double* MEMORY, int& N, int& PICK, int& PHASE, int& PPRIME,
+           int& START1, int& START2, int* STATUS, double* UZERO,
+           float* PROFIT, float* ACOEFF, int* COLPNT, int* ROWNOS,
+           int& /*MAXA*/) {
+  const bool phase2 = (PHASE == 2);
+  PPRIME = 0;
+
+  // 1.-2. First window START1 .. min(START1+LOOK-1, N).
+  const int wend = START1 + LOOK - 1;
+  const int last1 = (wend < N ? wend : N);
+  START2 = last1;
+  scan_window(START1, last1, phase2, PICK, PPRIME, CAND, CANDCJ, STATUS,
+              UZERO, PROFIT, ACOEFF, COLPNT, ROWNOS);
+
+  // 3. Wrap-around window 1 .. min(wend-N, START1-1).
+  if (wend > N) {
+    int last2 = wend - N;
+    if (last2 > START1 - 1) last2 = START1 - 1;
+    if (last2 >= 1) {
+      START2 = last2;
+      scan_window(1, last2, phase2, PICK, PPRIME, CAND, CANDCJ, STATUS,
+                  UZERO, PROFIT, ACOEFF, COLPNT, ROWNOS);
+    }
+  }
+
+  // 4. Fetch the survivors.
+  io::F2<double> canda(CANDA, COLMAX);
+  io::F2<int> candi(CANDI, COLMAX);
+  for (int k = 1; k <= PPRIME; ++k) {
+    int J = CAND[k - 1];
+    XGETAJ(CANDCJ[k - 1], canda.column(k), candi.column(k), CANDL[k - 1],
+           COLMAX, IOERR, J, LENMA, LENMY, MAPA, MEMORY);
+  }
+}
+
+// XPTIE: IWIN = (CPIVOT <= IPIVOT), signed comparison: the challenger
+// replaces the incumbent only with a greater pivot.
+void XPTIE(double& CPIVOT, double& IPIVOT, bool& IWIN) {
+  IWIN = !(CPIVOT > IPIVOT);
+}
+
+// XCHUZR: bounded ratio test for entering column Q.
+//   In:  INTYP (1 increase from LQ, -1 decrease from UQ), LQ, UQ, Q,
+//        STATUS(Q) (-2: free, own range ignored), XBZERO, BASLB, BASUB
+//        (1..M), YQ(1..M) the transformed column.
+//   Out: THETA (>= 0), R (0 if none), OUTTYP (1 leaving to lower, -1 to
+//        upper, 0 none), PIVOT (YQ(R) as given; +-1 without a leaving
+//        row), UNBDD.  When the test runs, entries of YQ below ZL become 0.
+//   Fails: M outside 1..MAXM (code 1); LQ > UQ ("0XCHUZR...LQ= ", code 0).
+void XCHUZR(int* /*BASIS*/, double* BASLB, double* BASUB, int& INTYP,
+            int& IOERR, double& LQ, int& M, int& MAXM, int& /*MAXN*/,
+            int& /*N*/, int& OUTTYP, double& PIVOT, int& Q, int& R,
+            int* STATUS, double& THETA, bool& UNBDD, double& UQ,
+            double* XBZERO, double* YQ) {
+  if (M < 1 || M > MAXM) {
+    io::Record(IOERR, ' ') << " XCHUZR" << io::X(5) << io::I(M, 5);
+    stop_engine(1, IOERR);
+  }
+  io::F1<double> baslb(BASLB), basub(BASUB), xbzero(XBZERO), yq(YQ);
+  io::F1<int> status(STATUS);
+  const double BIG = RVNCOM.BIG;
+  const double ZL = RVNCOM.ZL;
+
+  // 2.-3. The entering variable's own range.
+  double THETA1 = BIG, THETA2 = BIG, THETA3 = BIG;
+  if (status(Q) != -2) THETA3 = UQ - LQ;
+  if (THETA3 < 0.0) {
+    io::Record(IOERR, '0') << "XCHUZR...LQ= " << io::D(LQ, 16, 8)
+                           << " EXCEEDS UQ= " << io::D(UQ, 16, 8);
+    stop_engine(0, IOERR);
+  }
+
+  // 4. A range below ZL: bound flip without looking at the basis.
+  OUTTYP = 0;
+  R = 0;
+  PIVOT = 1.0;
+  UNBDD = false;
+  THETA = THETA3;
+  if (THETA < ZL) return;
+
+  // 5. Orient YQ so that basic variable i moves as XBZERO(i) - t*YQ(i).
+  const bool flip = (INTYP != 1);
+  if (flip)
+    for (int i = 1; i <= M; ++i) yq(i) = -yq(i);
+
+  // 6. Blocking rows: set 1 (decreasing), set 2 (increasing).
+  int R1 = 0, R2 = 0;
+  double PIVOT1 = 0.0, PIVOT2 = 0.0;
+  for (int i = 1; i <= M; ++i) {
+    double y = yq(i);
+    if (std::fabs(y) < ZL) {
+      yq(i) = 0.0;
+      continue;
+    }
+    double room;
+    bool set1;
+    if (y > 0.0) {
+      set1 = true;
+      if (baslb(i) > -BIG)
+        room = xbzero(i) - baslb(i);
+      else if (xbzero(i) > basub(i))
+        room = xbzero(i) - basub(i);
+      else
+        continue;
+    } else {
+      set1 = false;
+      if (basub(i) < BIG)
+        room = basub(i) - xbzero(i);
+      else if (xbzero(i) < baslb(i))
+        room = baslb(i) - xbzero(i);
+      else
+        continue;
+    }
+    if (std::fabs(room) < ZL) room = 0.0;
+    if (room < 0.0) continue;  // already beyond the bound it moves towards
+    double ratio = room / std::fabs(y);
+    if (ratio < ZL) ratio = 0.0;
+    double& best = set1 ? THETA1 : THETA2;
+    double& bestpiv = set1 ? PIVOT1 : PIVOT2;
+    if (ratio <= best + ZL) {
+      bool replace = ratio < best - ZL;
+      if (!replace) {
+        bool IWIN = true;
+        XPTIE(y, bestpiv, IWIN);
+        replace = !IWIN;
+      }
+      if (replace) {
+        best = ratio;
+        bestpiv = y;
+        (set1 ? R1 : R2) = i;
+      }
+    }
+  }
+
+  // 7. Choice: set 1, then set 2, each only when strictly shorter.
+  if (THETA1 < THETA) {
+    THETA = THETA1;
+    R = R1;
+    PIVOT = PIVOT1;
+    OUTTYP = (baslb(R) <= -BIG) ? -1 : 1;
+  }
+  if (THETA2 < THETA) {
+    THETA = THETA2;
+    R = R2;
+    PIVOT = PIVOT2;
+    OUTTYP = (basub(R) >= BIG) ? 1 : -1;
+  }
+
+  // 8. Restore YQ's sign.
+  if (flip) {
+    for (int i = 1; i <= M; ++i) yq(i) = -yq(i);
+    PIVOT = -PIVOT;
+  }
+
+  // 9. Unbounded when nothing limits the step.
+  UNBDD = (OUTTYP == 0 && std::fabs(THETA) >= BIG);
+}

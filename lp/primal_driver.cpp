@@ -1,0 +1,535 @@
+// primal_driver.cpp — the two-phase bounded-variable primal simplex.
+//
+//   XPRIML  driver: phase 1, prices, phase 2 (back to phase 1 when a
+//           refactorisation shows lost feasibility), then a final
+//           refactorisation and accuracy check.  TERMIN: 1 optimal,
+//           2 unbounded (UNBDDQ), 3 infeasible, 4 optimal but residuals
+//           above 1.0E-6, 5 abandoned.
+//   XFEAS   phase 1: maximises minus the sum of bound violations of the
+//           basic variables.  FEAS: 1 feasible, 2 infeasible, 3 abandoned.
+//   XPHAS2  phase 2: maximises the objective from a feasible basis.
+//           TERMIN 1, 2, 5, or 3 (feasibility lost, run phase 1 again).
+//
+// Both phases price in windows of LOOK columns (FCAND) into a list of at
+// most PICK candidates, then take iterations from the list, re-pricing each
+// remaining candidate against the current prices before it is used.  The
+// basis is refactorised when more than FACTOR basis changes have been made
+// since the last factorisation (FACTIT, carried across the phases).
+// 21 consecutive refused pivots abandon a phase; phase 2 is also abandoned
+// after 3*FACTOR consecutive iterations without objective progress.
+//
+// When phase 2 is abandoned for lack of progress, the iteration that
+// triggered it has changed the basis; its bookkeeping is completed (counted,
+// logged, BASCB and FACTIT updated, prices recomputed) before the listing,
+// so the caller gets a consistent basis, costs, statuses and values.
+
+#include <cmath>
+
+#include "io/one_based.h"
+#include "io/record.h"
+#include "lp/engine.h"
+#include "lp/workspace.h"
+
+namespace {
+
+[[noreturn]] void stop_engine(int code, int& IOERR) {
+  int error = code;
+  XSTOP(error, IOERR);
+  io::stop_run(1, "");  // not reached
+}
+
+void check_sizes(const char* name, int& M, int& N, int& MAXM, int& MAXN,
+                 int& IOERR) {
+  if (M < 1 || M > MAXM) {
+    io::Record(IOERR, ' ') << name << io::X(5) << io::I(M, 5);
+    stop_engine(1, IOERR);
+  }
+  if (N < 1 || N > MAXN) {
+    io::Record(IOERR, ' ') << name << io::X(5) << io::I(N, 5);
+    stop_engine(2, IOERR);
+  }
+}
+
+// The state one phase works on: the caller's arguments (by reference) and
+// the phase's own pricing window, candidate list and rejection counter.
+struct Phase {
+  double* B;
+  double* BASCB;
+  int* BASIS;
+  double* BASLB;
+  double* BASUB;
+  int& BNDTYP;
+  double& BOUND;
+  int* CAND;
+  double* CANDA;
+  double* CANDCJ;
+  int* CANDI;
+  int* CANDL;
+  double* COLA;
+  int* COLI;
+  int& COLMAX;
+  int& FACTIT;
+  int& FACTOR;
+  int& IOERR;
+  int& IOLOG;
+  int& ITER;
+  int& LENMA;
+  int& LENMI;
+  int& LENMY;
+  int& LOOK;
+  int& M;
+  int* MAPA;
+  int* MAPI;
+  int& MAXM;
+  int& MAXN;
+  double* MEMORY;
+  int& N;
+  int& NTYPE2;
+  int& PICK;
+  int& PRINT;
+  int* STATUS;
+  double* UZERO;
+  double* XBZERO;
+  double* YQ;
+  double& Z;
+
+  int PHASE = 1;
+  int START1 = 1;
+  int SAVELK = 0;
+  int NREJ = 0;
+  int PPRIME = 0;
+
+  // Packed store, located once per phase.
+  float* PROFIT = nullptr;
+  float* ACOEFF = nullptr;
+  int* COLPNT = nullptr;
+  int* ROWNOS = nullptr;
+  int* MAXA = nullptr;
+
+  // The iteration's values.
+  int Q = 0, INTYP = 0, R = 0, OUTTYP = 0, LEAVE = 0, PCODE = 0;
+  double DQ = 0.0, LQ = 0.0, UQ = 0.0, THETA = 0.0, PIVOT = 0.0;
+  bool UNBDD = false;
+
+  void begin(int phase) {
+    PHASE = phase;
+    ITER = 0;
+    NREJ = 0;
+    SAVELK = LOOK;
+    START1 = 1;
+    PPRIME = 0;
+    io::F1<int> mapa(MAPA);
+    PROFIT = lp::f32_slice(MEMORY, mapa(3));
+    ACOEFF = lp::f32_slice(MEMORY, mapa(4));
+    COLPNT = lp::i32_slice(MEMORY, mapa(5));
+    ROWNOS = lp::i32_slice(MEMORY, mapa(6));
+    MAXA = lp::i32_slice(MEMORY, mapa(7));
+  }
+
+  // Pricing pass: windows from START1 until the list is not empty (true)
+  // or every column has been scanned since the pass began (false).
+  bool pricing_pass() {
+    const int SAVE = START1;
+    LOOK = SAVELK;
+    int START2 = 0;
+    for (;;) {
+      FCAND(BASIS, CAND, CANDA, CANDCJ, CANDI, CANDL, COLA, COLI, COLMAX,
+            IOERR, LENMA, LENMY, LOOK, M, MAPA, MAXM, MAXN, MEMORY, N, PICK,
+            PHASE, PPRIME, START1, START2, STATUS, UZERO, PROFIT, ACOEFF,
+            COLPNT, ROWNOS, *MAXA);
+      const int wstart = START1;
+      START1 = (START2 + 1 > N) ? 1 : START2 + 1;
+      if (PPRIME > 0) return true;
+      if (START1 == SAVE || (START2 < wstart && START2 >= SAVE)) return false;
+      if (START1 < SAVE && SAVE <= START1 + LOOK - 1) LOOK = SAVE - START1;
+    }
+  }
+
+  // First list position still attractive against the current prices
+  // (sets DQ), or 0.
+  int next_candidate() {
+    io::F2<double> canda(CANDA, COLMAX);
+    io::F2<int> candi(CANDI, COLMAX);
+    const double ZLC = RVNCOM.ZLC;
+    for (int k = 1; k <= PPRIME; ++k) {
+      const int q = CAND[k - 1];
+      if (q == 0) continue;
+      double dot = 0.0;
+      XDOT(canda.column(k), candi.column(k), CANDL[k - 1], COLMAX, MAXM,
+           UZERO, dot);
+      double dq = (PHASE == 2) ? CANDCJ[k - 1] - dot : -dot;
+      if (std::fabs(dq) < ZLC) dq = 0.0;
+      const int s = STATUS[q - 1];
+      if ((dq > 0.0 && s == 0) || (dq < 0.0 && s == -1)) {
+        DQ = dq;
+        return k;
+      }
+    }
+    return 0;
+  }
+
+  // Steps 2-4 of an iteration with list position k: scatter the column,
+  // its bounds, the pivot.
+  void enter(int k) {
+    Q = CAND[k - 1];
+    io::F1<double> yq(YQ);
+    for (int i = 1; i <= M; ++i) yq(i) = 0.0;
+    const double* a = CANDA + static_cast<long>(k - 1) * COLMAX;
+    const int* rows = CANDI + static_cast<long>(k - 1) * COLMAX;
+    for (int e = 0; e < CANDL[k - 1]; ++e) {
+      const int r = rows[e];
+      if (r <= M) yq(r) = a[e];  // rows beyond M hold only filler zeros
+    }
+    const double BIG = RVNCOM.BIG;
+    if (BNDTYP == 2) {
+      LQ = 0.0;
+      UQ = (Q > NTYPE2) ? BIG : BOUND;
+    } else if (BNDTYP == 3 || BNDTYP == 4) {
+      XGETUB(BNDTYP, IOERR, Q, LENMA, LENMY, LQ, MAPA, MEMORY, UQ);
+    } else {
+      LQ = 0.0;
+      UQ = BIG;
+    }
+    INTYP = (DQ < 0.0) ? -1 : 1;
+    XPIVOT(BASIS, BASLB, BASUB, DQ, INTYP, IOERR, LEAVE, LENMI, LENMY, LQ, M,
+           MAPI, MAXM, MAXN, MEMORY, N, OUTTYP, PCODE, PIVOT, Q, R, STATUS,
+           THETA, UNBDD, UQ, XBZERO, YQ, Z);
+  }
+
+  void reject_line(const char* head) {
+    io::Record(IOERR, '0') << head << io::I(ITER, 5) << io::X(5)
+                           << "PIVOT REJECTED  Q=" << io::I(Q, 5) << io::X(5)
+                           << "PIVOT=" << io::D(PIVOT, 16, 8);
+  }
+
+  // Steps 8-9 after a carried-out pivot from list position k: count, log,
+  // basic cost, refactorisation count.  Returns true when the basis is to
+  // be refactorised now.
+  bool record_iteration(int k) {
+    CAND[k - 1] = 0;
+    ++ITER;
+    if (PRINT == 3)
+      XLOG(DQ, INTYP, IOLOG, ITER, LEAVE, OUTTYP, PIVOT, Q, R, THETA, Z);
+    if (OUTTYP == 0) return false;
+    BASCB[R - 1] = CANDCJ[k - 1];
+    ++FACTIT;
+    return FACTIT > FACTOR;
+  }
+
+  // Fresh factors and basic values; the objective from the values goes to
+  // ZNEW.
+  void refactorise(double& ZNEW) {
+    int FCODE = 0;
+    XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
+          LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
+    FACTIT = 0;
+    XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
+           LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, ZNEW);
+  }
+
+  // Phase 2 prices: UZERO = BASCB B^-1.
+  void prices() {
+    for (int i = 0; i < M; ++i) UZERO[i] = BASCB[i];
+    XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+  }
+};
+
+}  // namespace
+
+// XFEAS: phase 1.  Precondition: current factors and basic values.
+//   Out: FEAS (1 feasible, 2 infeasible, 3 abandoned), ITER, Z (minus the
+//   sum of violations), UZERO (phase 1 prices); LOOK restored.
+void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
+           int& BNDTYP, double& BOUND, int* CAND, double* CANDA,
+           double* CANDCJ, int* CANDI, int* CANDL, double* COLA, int* COLI,
+           int& COLMAX, int& FACTIT, int& FACTOR, int& FEAS, int& IOERR,
+           int& IOLOG, int& ITER, int& LENMA, int& LENMI, int& LENMY,
+           int& LOOK, int& M, int* MAPA, int* MAPI, int& MAXM, int& MAXN,
+           double* MEMORY, int& N, int& NTYPE2, int& PICK, int& PRINT,
+           int* STATUS, double* UZERO, double* XBZERO, double* YQ,
+           double& Z) {
+  check_sizes(" XFEAS ", M, N, MAXM, MAXN, IOERR);
+  Phase p{B,     BASCB, BASIS, BASLB,  BASUB, BNDTYP, BOUND,  CAND,
+          CANDA, CANDCJ, CANDI, CANDL, COLA,  COLI,   COLMAX, FACTIT,
+          FACTOR, IOERR, IOLOG, ITER,  LENMA, LENMI,  LENMY,  LOOK,
+          M,     MAPA,  MAPI,  MAXM,   MAXN,  MEMORY, N,      NTYPE2,
+          PICK,  PRINT, STATUS, UZERO, XBZERO, YQ,    Z};
+  p.begin(1);
+  io::F1<double> uzero(UZERO), xbzero(XBZERO), baslb(BASLB), basub(BASUB);
+  io::F1<int> basis(BASIS);
+  const double ZL = RVNCOM.ZL;
+  bool first = true;
+
+  for (;;) {
+    // 2. Violations and the phase 1 costs.
+    Z = 0.0;
+    int count = 0;
+    for (int i = 1; i <= M; ++i) {
+      uzero(i) = 0.0;
+      if (xbzero(i) - baslb(i) < -ZL) {
+        uzero(i) = 1.0;
+        Z += xbzero(i) - baslb(i);
+        ++count;
+      } else if (xbzero(i) - basub(i) > ZL) {
+        uzero(i) = -1.0;
+        Z += basub(i) - xbzero(i);
+        ++count;
+      }
+    }
+    // 3. Feasible.
+    if (count == 0) {
+      FEAS = 1;
+      if (PRINT != 0)
+        io::Record(IOLOG, ' ') << " XFEAS...FEASIBLE SOLUTION FOUND.";
+      LOOK = p.SAVELK;
+      return;
+    }
+    // 4. Phase 1 prices.
+    XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+
+    // 5. Candidate loop (a pricing pass first on entry).
+    bool nothing = false;
+    if (first) {
+      first = false;
+      nothing = !p.pricing_pass();
+    }
+    bool pivoted = false;
+    while (!nothing && !pivoted) {
+      const int k = p.next_candidate();
+      if (k == 0) {
+        nothing = !p.pricing_pass();
+        continue;
+      }
+      p.enter(k);
+      if (p.UNBDD) {
+        io::Record(IOERR, ' ') << " XFEAS...ERROR: UNBOUNDED CONDITION DETECTED"
+                               << " DURING PHASE 1.";
+        stop_engine(0, IOERR);
+      }
+      if (p.PCODE != 1) {
+        if (++p.NREJ <= 20) {
+          p.reject_line("XFEAS ...ITERATION");
+          CAND[k - 1] = 0;
+          continue;
+        }
+        io::Record(IOERR, '0')
+            << "XFEAS ...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS";
+        FEAS = 3;
+        LOOK = p.SAVELK;
+        return;
+      }
+      p.NREJ = 0;
+      if (p.record_iteration(k)) {
+        double discard = 0.0;
+        p.refactorise(discard);
+        if (PRINT == 2)
+          io::Record(IOLOG, ' ') << " ITERATION=" << io::I(ITER, 6) << io::X(5)
+                                 << "PHASE 1 OBJECTIVE=" << io::D(Z, 16, 8);
+      }
+      pivoted = true;
+    }
+    if (pivoted) continue;
+
+    // 6. No attractive column: infeasible.
+    FEAS = 2;
+    if (PRINT != 0) {
+      io::Record(IOLOG, ' ') << " XFEAS...PROBLEM IS INFEASIBLE.";
+      for (int i = 1; i <= M; ++i) {
+        if (xbzero(i) < baslb(i) || xbzero(i) > basub(i))
+          io::Record(IOLOG, ' ')
+              << " VARIABLE" << io::I(basis(i), 5) << "  LOWER BOUND="
+              << io::D(baslb(i), 13, 6) << "  VALUE=" << io::D(xbzero(i), 13, 6)
+              << "  UPPER BOUND=" << io::D(basub(i), 13, 6);
+      }
+    }
+    LOOK = p.SAVELK;
+    return;
+  }
+}
+
+// XPHAS2: phase 2.  Precondition: a feasible basis, Z the objective, UZERO
+// the prices.
+//   Out: TERMIN (1 optimal, 2 unbounded with UNBDDQ, 3 feasibility lost,
+//   5 abandoned), ITER, Z, UZERO; LOOK restored.
+void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
+            double* BASUB, int& BNDTYP, double& BOUND, int* CAND,
+            double* CANDA, double* CANDCJ, int* CANDI, int* CANDL,
+            double* COLA, int* COLI, int& COLMAX, int& FACTIT, int& FACTOR,
+            int& IOERR, int& IOLOG, int& ITER, int& LENMA, int& LENMI,
+            int& LENMY, int& LOOK, int& M, int* MAPA, int* MAPI, int& MAXM,
+            int& MAXN, double* MEMORY, int& N, int& NTYPE2, int& PICK,
+            int& PRINT, int* STATUS, int& TERMIN, int& UNBDDQ, double* UZERO,
+            double* XBZERO, double* YQ, double& Z) {
+  check_sizes(" XPHAS2", M, N, MAXM, MAXN, IOERR);
+  Phase p{B,     BASCB, BASIS, BASLB,  BASUB, BNDTYP, BOUND,  CAND,
+          CANDA, CANDCJ, CANDI, CANDL, COLA,  COLI,   COLMAX, FACTIT,
+          FACTOR, IOERR, IOLOG, ITER,  LENMA, LENMI,  LENMY,  LOOK,
+          M,     MAPA,  MAPI,  MAXM,   MAXN,  MEMORY, N,      NTYPE2,
+          PICK,  PRINT, STATUS, UZERO, XBZERO, YQ,    Z};
+  p.begin(2);
+  io::F1<double> xbzero(XBZERO), baslb(BASLB), basub(BASUB);
+  io::F1<int> basis(BASIS);
+  const double ZL = RVNCOM.ZL;
+  const double ZLC = RVNCOM.ZLC;
+  int IDLE = 0;
+  double ZOLD = Z;
+
+  auto abandon = [&]() {
+    XPRINT(BASIS, BNDTYP, BOUND, IOERR, IOLOG, LENMA, LENMY, M, MAPA, MAXM,
+           MAXN, MEMORY, N, NTYPE2, STATUS, XBZERO, Z);
+    io::Record(IOLOG, '0') << "*****WARNING...THE ABOVE SOLUTION IS NOT OPTIMAL";
+    TERMIN = 5;
+    LOOK = p.SAVELK;
+  };
+
+  bool any = p.pricing_pass();
+  for (;;) {
+    const int k = any ? p.next_candidate() : 0;
+    if (k == 0) {
+      if (any) {
+        any = p.pricing_pass();
+        continue;
+      }
+      // Nothing attractive anywhere: optimal.
+      TERMIN = 1;
+      if (PRINT != 0)
+        io::Record(IOLOG, ' ') << " PHASE 2... OPTIMAL SOLUTION FOUND.";
+      LOOK = p.SAVELK;
+      return;
+    }
+    p.enter(k);
+    if (p.UNBDD) {
+      TERMIN = 2;
+      UNBDDQ = p.Q;
+      if (PRINT != 0)
+        io::Record(IOLOG, ' ') << " PHASE 2...PROBLEM IS UNBOUNDED." << io::X(5)
+                               << "( VARIABLE " << io::I(p.Q, 6) << ")";
+      LOOK = p.SAVELK;
+      return;
+    }
+    if (p.PCODE != 1) {
+      if (++p.NREJ <= 20) {
+        p.reject_line("XPHAS2...ITERATION");
+        CAND[k - 1] = 0;
+        continue;
+      }
+      io::Record(IOERR, '0')
+          << "XPHAS2...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS";
+      abandon();
+      return;
+    }
+    p.NREJ = 0;
+
+    // Progress test.
+    bool stalled = false;
+    if (Z - ZOLD > ZLC) {
+      IDLE = 0;
+      ZOLD = Z;
+    } else if (++IDLE >= 3 * FACTOR) {
+      stalled = true;
+    }
+    const bool refactor = p.record_iteration(k);
+    if (stalled) {
+      // The step has been taken: leave consistent prices with the basis.
+      if (p.OUTTYP != 0) p.prices();
+      io::Record(IOERR, '0') << "XPHAS2...PROBLEM ABANDONED:"
+                             << " OBJECTIVE FUNCTION NOT CHANGING";
+      abandon();
+      return;
+    }
+    if (refactor) {
+      p.refactorise(Z);
+      bool lost = false;
+      for (int i = 1; i <= M; ++i) {
+        if (xbzero(i) - baslb(i) < -ZL || xbzero(i) - basub(i) > ZL) {
+          io::Record(IOERR, '0')
+              << "XPHAS2...VARIABLE" << io::I(basis(i), 6) << io::X(3)
+              << "IS OUT OF BOUNDS" << io::X(3) << io::D(baslb(i), 16, 8)
+              << io::D(xbzero(i), 16, 8) << io::D(basub(i), 16, 8);
+          lost = true;
+        }
+      }
+      if (lost) {
+        io::Record(IOERR, '0')
+            << "XPHAS2...PRIMAL FEASIBILITY LOST...RETURN TO PHASE 1";
+        LOOK = p.SAVELK;
+        TERMIN = 3;
+        return;
+      }
+      if (PRINT == 2)
+        io::Record(IOLOG, ' ') << " ITERATION=" << io::I(ITER, 6) << io::X(5)
+                               << "PHASE 2 OBJECTIVE=" << io::D(Z, 16, 8);
+    }
+    if (p.OUTTYP != 0) p.prices();
+  }
+}
+
+// XPRIML: two-phase primal simplex from the basis in place.
+//   Precondition: factors and basic values current (XSLACK or an earlier
+//   solve); BASCB, BASLB, BASUB of the basic columns.
+//   Out: TERMIN, Z (maximisation form), BASIS, XBZERO, UZERO (after
+//   TERMIN 1 or 4: BASCB B^-1 from a fresh factorisation), STATUS, ITER1,
+//   ITER2, UNBDDQ (TERMIN 2).  UZERO(M+1..MAXM), the prices of rows that
+//   only filler entries name, are set to 0.
+//   Fails: M outside 1..MAXM (code 1), N outside 1..MAXN (code 2).
+void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
+            double* BASUB, int& BNDTYP, double& BOUND, int* CAND,
+            double* CANDA, double* CANDCJ, int* CANDI, int* CANDL,
+            double* COLA, int* COLI, int& COLMAX, int& FACTOR, int& IOERR,
+            int& IOLOG, int& ITER1, int& ITER2, int& LENMA, int& LENMI,
+            int& LENMY, int& LOOK, int& M, int* MAPA, int* MAPI, int& MAXM,
+            int& MAXN, double* MEMORY, int& N, int& NTYPE2, int& PICK,
+            int& PRINT, int* STATUS, int& TERMIN, int& UNBDDQ, double* UZERO,
+            double* XBZERO, double* YQ, double& Z) {
+  check_sizes(" XPRIML", M, N, MAXM, MAXN, IOERR);
+  for (int i = M + 1; i <= MAXM; ++i) UZERO[i - 1] = 0.0;
+  ITER1 = ITER2 = 0;
+  int FACTIT = 0;
+  int FEAS = 0;
+
+  for (;;) {
+    // 3. Phase 1.
+    XFEAS(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, CAND, CANDA, CANDCJ,
+          CANDI, CANDL, COLA, COLI, COLMAX, FACTIT, FACTOR, FEAS, IOERR, IOLOG,
+          ITER1, LENMA, LENMI, LENMY, LOOK, M, MAPA, MAPI, MAXM, MAXN, MEMORY,
+          N, NTYPE2, PICK, PRINT, STATUS, UZERO, XBZERO, YQ, Z);
+    if (FEAS == 2) {
+      TERMIN = 3;
+      return;
+    }
+    if (FEAS == 3) {
+      TERMIN = 5;
+      return;
+    }
+    // 4. Objective and prices.
+    XZCOMP(BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMY, M,
+           MAPA, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
+    for (int i = 0; i < M; ++i) UZERO[i] = BASCB[i];
+    XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+    // 5. Phase 2.
+    XPHAS2(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, CAND, CANDA, CANDCJ,
+           CANDI, CANDL, COLA, COLI, COLMAX, FACTIT, FACTOR, IOERR, IOLOG,
+           ITER2, LENMA, LENMI, LENMY, LOOK, M, MAPA, MAPI, MAXM, MAXN, MEMORY,
+           N, NTYPE2, PICK, PRINT, STATUS, TERMIN, UNBDDQ, UZERO, XBZERO, YQ,
+           Z);
+    if (TERMIN == 2 || TERMIN == 5) return;
+    if (TERMIN != 3) break;
+  }
+
+  // 6. Optimal: fresh factors, values, prices, accuracy check.
+  int FCODE = 0;
+  XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
+        LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
+  XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
+         LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
+  for (int i = 0; i < M; ++i) UZERO[i] = BASCB[i];
+  XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+  double PERROR = 0.0, DERROR = 0.0;
+  int PINDEX = 0, DINDEX = 0;
+  bool POK = true, DOK = true;
+  double PTOLER = RVNCOM.EPS2, DTOLER = RVNCOM.EPS1;
+  XCHECK(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, DERROR, DINDEX, DOK,
+         DTOLER, IOERR, LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N, PERROR,
+         PINDEX, POK, PTOLER, STATUS, UZERO, YQ, XBZERO);
+  if (!POK || !DOK) TERMIN = 4;
+}
