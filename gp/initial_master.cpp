@@ -1,0 +1,95 @@
+// initial_master.cpp — INITLP, the first master LP: one column per term (the
+// grid point with all weight on that term), one per variable bound above
+// 1.0e-6, solved from the all-artificial basis.
+#include <cmath>
+
+#include "gp/report_line.h"
+#include "gp/solver.h"
+#include "io/one_based.h"
+
+using gp::kReport;
+using gp::Line;
+
+void INITLP(double* C, double* A, int& NVAR, int& MCON, int* KT, int& KTTOT,
+            int* FTERM, int* LTERM, int& NLB, int& NUB, double* SLB,
+            double* SUB, double* X, double* PI, int& IFLAG1, int* IDPOSY,
+            double& V, int& IPRINT, int& IPRG, int& NMAX, int& TCLGEN,
+            int* IDVAR, int* NAPP, int& MAXM, int& MAXN, int& MAXA,
+            int& COLMAX, int& LENMY, double* COL, double* B, double* BASCB,
+            double* BASLB, double* BASUB, double* BETAR, double* CANDA,
+            double* CANDCJ, double* COLA, double* UZERO, double* XBZERO,
+            double* YQ, int* BASIS, int* CANDI, int* COLI, int* ROWTYP,
+            int* STATUS, double* MEMORY, double* U, double* RHS, int* KEEPS,
+            int* LASTBAS) {
+  // A bound of at most the single-precision 1.0e-6 means "no bound".
+  const double kNoBound = static_cast<double>(1.0e-6f);
+  io::F1<double> rhs(RHS), u(U), slb(SLB), sub(SUB);
+  io::F1<int> fterm(FTERM), lterm(LTERM);
+
+  // 1. Rows: normality (rhs 1) and one orthogonality row per variable.
+  for (int i = 1; i <= NVAR + 1; ++i) rhs(i) = i == 1 ? 1.0 : 0.0;
+  int mreg = NVAR + 1;
+  SETUP(mreg, RHS, IPRINT, MAXM, MAXN, MAXA, COLMAX, LENMY, B, BASCB, BASLB,
+        BASUB, BETAR, CANDA, CANDCJ, COLA, UZERO, XBZERO, YQ, BASIS, CANDI,
+        COLI, ROWTYP, STATUS, MEMORY);
+
+  // 2.-4. One column per term.
+  if (IPRG == 1) {
+    Line(kReport) << " ";
+    Line(kReport) << " ";
+    Line(kReport) << " INITIAL GRID POINTS:";
+    Line(kReport) << " ";
+  }
+  for (int k = 1; k <= KTTOT; ++k) u(k) = 0.0;
+  for (int iposy = 1; iposy <= MCON + 1; ++iposy) {
+    for (int k = fterm(iposy); k <= lterm(iposy); ++k) {
+      u(k) = 1.0;
+      ADDU(C, A, NVAR, MCON, KT, FTERM, LTERM, iposy, IDPOSY, NMAX, IPRINT,
+           IPRG, U, KEEPS, TCLGEN, IDVAR, NAPP, MAXM, MAXN, MAXA, COLMAX, LENMY,
+           COL, B, BASCB, BASLB, BASUB, BETAR, CANDA, CANDCJ, COLA, UZERO,
+           XBZERO, YQ, BASIS, CANDI, COLI, ROWTYP, STATUS, MEMORY);
+      u(k) = 0.0;
+    }
+  }
+
+  // 5.-6. Bound columns.
+  int icd_lower = -1, icd_upper = -2;
+  if (NLB != 0) {
+    for (int j = 1; j <= NVAR; ++j)
+      if (slb(j) > kNoBound)
+        ADDBND(NVAR, icd_lower, j, slb(j), IDPOSY, NMAX, IPRINT, KEEPS, TCLGEN,
+               MAXM, MAXN, MAXA, COLMAX, LENMY, COL, B, BASCB, BASLB, BASUB,
+               BETAR, CANDA, CANDCJ, COLA, UZERO, XBZERO, YQ, BASIS, CANDI,
+               COLI, ROWTYP, STATUS, MEMORY);
+  }
+  if (NUB != 0) {
+    for (int j = 1; j <= NVAR; ++j)
+      if (sub(j) > kNoBound)
+        ADDBND(NVAR, icd_upper, j, sub(j), IDPOSY, NMAX, IPRINT, KEEPS, TCLGEN,
+               MAXM, MAXN, MAXA, COLMAX, LENMY, COL, B, BASCB, BASLB, BASUB,
+               BETAR, CANDA, CANDCJ, COLA, UZERO, XBZERO, YQ, BASIS, CANDI,
+               COLI, ROWTYP, STATUS, MEMORY);
+  }
+
+  // 7. First solve.
+  int ibch = 0, icd = 0;
+  LINEAR(ibch, IPRINT, IFLAG1, X, PI, V, icd, MAXM, MAXN, MAXA, COLMAX, LENMY,
+         B, BASCB, BASLB, BASUB, BETAR, CANDA, CANDCJ, COLA, UZERO, XBZERO, YQ,
+         BASIS, CANDI, COLI, ROWTYP, STATUS, MEMORY, LASTBAS);
+
+  // 8. A first LP that is not optimal is reported; the caller decides.
+  if (IFLAG1 > 1) {
+    Line(kReport) << " **********WARNING... LINEAR RETURNS FLAG"
+                  << io::I(IFLAG1, 5);
+    Line(kReport) << " ";
+  }
+
+  // 9. First estimate.
+  const double v1 = -V;
+  const double expv = std::exp(v1);
+  Line(kReport) << " ";
+  Line(kReport) << "**********************************************";
+  Line(kReport) << " ";
+  Line(kReport) << " INITIAL LP SOLUTION IS" << io::F(v1, 15, 6) << " =LOG("
+                << io::E(expv, 15, 6) << ")";
+}

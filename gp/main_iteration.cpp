@@ -1,0 +1,307 @@
+// main_iteration.cpp — POSY, the geometric programming solver.
+//
+// Sizes and allocates the master LP, builds and solves the initial master
+// problem, then iterates: test the current point (constraints, convergence,
+// bounds); add one column per violated multi-term constraint and one for the
+// objective while its gap exceeds RGAP, each at the grid point of the
+// posynomial's term shares; re-solve from the previous basis; recover the new
+// point; report every FRQREP iterations.  Ends on one of five paths and writes
+// the final report (not after a failed initial master problem).
+//
+// Choices beyond the plain method:
+// - Sizes are computed in 64-bit arithmetic; any that does not fit a 32-bit
+//   integer, or storage that cannot be allocated, stops the run with "Not
+//   enough storage for data; aborting..." (exit status 1).
+// - A report iteration abandoned through an LP failure still advances the
+//   report schedule, so later iterations go on being reported.
+// - An LP failure during the loop leaves the column values and row prices of
+//   the last successful solve in place (the final report is built from them).
+// - A column that could not be stored (no replaceable column) is not counted
+//   as generated in this iteration.
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "gp/report_line.h"
+#include "gp/solver.h"
+#include "gp/termination.h"
+#include "io/one_based.h"
+#include "io/units.h"
+#include "lp/workspace.h"
+
+using gp::Ending;
+using gp::kReport;
+using gp::Line;
+
+namespace {
+
+constexpr const char* kNoStorage = "Not enough storage for data; aborting...";
+
+[[noreturn]] void no_storage() { io::stop_run(1, kNoStorage); }
+
+// A size as a 32-bit integer, or the storage stop.
+int fit32(std::int64_t v) {
+  if (v < 0 || v > INT_MAX) no_storage();
+  return static_cast<int>(v);
+}
+
+template <typename T>
+void allocate(std::vector<T>& v, std::int64_t n) {
+  try {
+    v.assign(static_cast<size_t>(n < 1 ? 1 : n), T{});
+  } catch (const std::bad_alloc&) {
+    no_storage();
+  } catch (const std::length_error&) {
+    no_storage();
+  }
+}
+
+void rho_line(const double* rho, int k0, int k1) {
+  Line(kReport) << " RHO VALUES FOR THE GRID POINT";
+  for (int k = k0; k <= k1; k += 5) {
+    Line line(kReport);
+    line << " ";
+    for (int kk = k; kk <= k1 && kk < k + 5; ++kk)
+      line << io::E(rho[kk - 1], 16, 8);
+  }
+}
+
+}  // namespace
+
+void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
+          double* A, int* KT, int* FTERM, int* LTERM, int* IDVAR, int* NAPP,
+          double* SLB, double* SUB, int& ITMAX, int& FRQREP, int& IPRINT,
+          int& IPRG, int& IPRX, double& ALLOW, double& RGAP, double* XPRIML,
+          double* VPOSY) {
+  // Setup 1. Nothing to solve.
+  if (NVAR <= 0) return;
+
+  // Setup 2. Sizes of the master LP.
+  const std::int64_t nvar = NVAR, kttot = KTTOT;
+  const std::int64_t nlb = NLB > 0 ? NLB : 0, nub = NUB > 0 ? NUB : 0;
+  int NMAX = fit32(nvar + 1 + nlb + nub + kttot);
+  int MAXM = fit32(nvar + 2);
+  int MAXN = fit32(kttot + nlb + nub + nvar + 2);
+  int MAXA = fit32(std::int64_t{MAXN} * MAXM);
+  int COLMAX = fit32(nvar + 2);
+  constexpr int PICK = 10;
+  const double dense = static_cast<double>(MAXA / (std::int64_t{MAXN} * MAXM));
+  const double lenmy_real =
+      2.0 * (0.75 * MAXA + 4.0 * MAXM + MAXN +
+             6.0 * dense * static_cast<double>(MAXM) * MAXM);
+  if (!(lenmy_real < static_cast<double>(INT_MAX))) no_storage();
+  int LENMY = static_cast<int>(lenmy_real);
+  const std::int64_t MCON1 =
+      (NVAR > MCON + 1) ? std::int64_t{NVAR} + 1 : std::int64_t{MCON} + 1;
+  int MP1 = MCON + 1;
+
+  std::vector<int> IDPOSY, KEEPS, INF, BASIS, LASTBAS, ROWTYP, CANDI, COLI,
+      STATUS;
+  std::vector<double> X, PI, U, RHO, TERM, RHS, COL, AMTINF, B, BASCB, BASLB,
+      BASUB, BETAR, UZERO, XBZERO, YQ, CANDA, CANDCJ, COLA, XLP, PILP;
+  // Column-indexed arrays get one slot beyond NMAX: the engine's column
+  // capacity MAXN.
+  allocate(IDPOSY, MAXN);
+  allocate(KEEPS, MAXN);
+  allocate(X, MAXN);
+  allocate(XLP, MAXN);
+  allocate(STATUS, MAXN);
+  allocate(PI, nvar + 1);
+  allocate(PILP, nvar + 1);
+  allocate(U, kttot);
+  allocate(RHO, kttot);
+  allocate(TERM, kttot);
+  allocate(RHS, nvar + 1);
+  allocate(COL, nvar + 2);
+  allocate(INF, MCON1);
+  allocate(AMTINF, MCON1);
+  for (auto* v : {&B, &BASCB, &BASLB, &BASUB, &BETAR, &UZERO, &XBZERO, &YQ})
+    allocate(*v, MAXM);
+  allocate(BASIS, MAXM);
+  allocate(LASTBAS, MAXM);
+  allocate(ROWTYP, MAXM);
+  allocate(CANDA, std::int64_t{COLMAX} * PICK);
+  allocate(CANDI, std::int64_t{COLMAX} * PICK);
+  allocate(CANDCJ, PICK);
+  allocate(COLA, COLMAX);
+  allocate(COLI, COLMAX);
+  lp::Workspace* ws = nullptr;
+  try {
+    ws = new lp::Workspace(LENMY);
+  } catch (const std::bad_alloc&) {
+    no_storage();
+  }
+  double* MEMORY = ws->data();
+
+  io::F1<int> kt(KT), fterm(FTERM), lterm(LTERM);
+  io::F1<double> u(U.data()), rho(RHO.data()), term(TERM.data()),
+      vposy(VPOSY);
+
+  // Setup 3.-4. Initial master problem.
+  int TCLGEN = 0, IFLAG1 = 0;
+  double V = 0.0;
+  INITLP(C, A, NVAR, MCON, KT, KTTOT, FTERM, LTERM, NLB, NUB, SLB, SUB,
+         X.data(), PI.data(), IFLAG1, IDPOSY.data(), V, IPRINT, IPRG, NMAX,
+         TCLGEN, IDVAR, NAPP, MAXM, MAXN, MAXA, COLMAX, LENMY, COL.data(),
+         B.data(), BASCB.data(), BASLB.data(), BASUB.data(), BETAR.data(),
+         CANDA.data(), CANDCJ.data(), COLA.data(), UZERO.data(), XBZERO.data(),
+         YQ.data(), BASIS.data(), CANDI.data(), COLI.data(), ROWTYP.data(),
+         STATUS.data(), MEMORY, U.data(), RHS.data(), KEEPS.data(),
+         LASTBAS.data());
+  if (IFLAG1 != 1) {
+    gp::write_ending(IFLAG1 == 2 ? Ending::kUnbounded : Ending::kInconsistent,
+                     ITMAX);
+    delete ws;
+    return;
+  }
+
+  // Setup 5.-7. First point.
+  V = -V;
+  double VOLD = V;
+  double EXPV = std::exp(V);
+  PSOLVE(NVAR, IPRINT, PI.data(), XPRIML);
+  PSUBS(MCON, IPRINT, XPRIML, A, C, KT, KTTOT, TERM.data(), VPOSY, IDVAR,
+        NAPP);
+  int NEXTRP = FRQREP;
+
+  Ending ending = Ending::kIterationLimit;
+  int ITER = 1;
+  for (; ITER <= ITMAX; ++ITER) {
+    // 1. A report iteration opens with its banner.
+    int NUMCOL = 0, IPR = 0;
+    const bool report = ITER == NEXTRP;
+    if (report) {
+      Line(kReport) << " ";
+      Line(kReport) << " ";
+      Line(kReport) << "          ********************";
+      Line(kReport) << "          * ITERATION #" << io::I(ITER, 5) << " *";
+      Line(kReport) << "          ********************";
+      Line(kReport) << " ";
+    }
+
+    // 2. Grid-point columns of multi-term posynomials may be replaced again.
+    for (int i = 1; i <= NMAX; ++i) {
+      const int p = IDPOSY[i - 1];
+      if (p > 0 && kt(p) > 1) KEEPS[i - 1] = 0;
+    }
+
+    // 3. Tests at the current point.
+    const gp::PointTests t = gp::check_point(
+        NVAR, MCON, NLB, NUB, SLB, SUB, XPRIML, VPOSY, EXPV, ALLOW, RGAP,
+        report, INF.data(), AMTINF.data());
+    if (t.optimum()) {
+      ending = Ending::kOptimum;
+      break;
+    }
+
+    // 4. Term shares.
+    for (int p = 1; p <= MP1; ++p)
+      for (int k = fterm(p); k <= lterm(p); ++k)
+        rho(k) = kt(p) == 1 ? 1.0 : term(k) / vposy(p);
+
+    auto add_column = [&](int iposy) {
+      const int before = TCLGEN;
+      ADDU(C, A, NVAR, MCON, KT, FTERM, LTERM, iposy, IDPOSY.data(), NMAX,
+           IPRINT, IPRG, U.data(), KEEPS.data(), TCLGEN, IDVAR, NAPP, MAXM,
+           MAXN, MAXA, COLMAX, LENMY, COL.data(), B.data(), BASCB.data(),
+           BASLB.data(), BASUB.data(), BETAR.data(), CANDA.data(),
+           CANDCJ.data(), COLA.data(), UZERO.data(), XBZERO.data(), YQ.data(),
+           BASIS.data(), CANDI.data(), COLI.data(), ROWTYP.data(),
+           STATUS.data(), MEMORY);
+      if (TCLGEN != before) ++NUMCOL;
+    };
+
+    // 5. One column per violated multi-term constraint.
+    if (t.ICNTR == 1) {
+      for (int k = 1; k <= MCON; ++k) {
+        const int p = k + 1;
+        if (INF[k] != 1) continue;
+        if (report)
+          Line(kReport) << " ";
+        if (report)
+          Line(kReport) << " CONSTRAINT" << io::I(k, 4)
+                        << ",  AMOUNT OF VIOLATION=" << io::E(AMTINF[k], 18, 8);
+        if (kt(p) == 1) continue;
+        for (int kk = fterm(p); kk <= lterm(p); ++kk) u(kk) = rho(kk);
+        add_column(p);
+        if (report) rho_line(RHO.data(), fterm(p), lterm(p));
+        for (int kk = fterm(p); kk <= lterm(p); ++kk) u(kk) = 0.0;
+      }
+    }
+
+    // 6. The objective's column while the gap is too large.
+    if (std::fabs(t.GAPRAT) > RGAP) {
+      if (report) {
+        Line(kReport) << " ";
+        Line(kReport) << " POSYNOMIAL 0, CONV. CRIT.=" << io::E(t.GAPRAT, 18, 8);
+      }
+      if (kt(1) > 1) {
+        for (int kk = fterm(1); kk <= lterm(1); ++kk) u(kk) = rho(kk);
+        if (report) rho_line(RHO.data(), fterm(1), lterm(1));
+        add_column(1);
+        for (int kk = fterm(1); kk <= lterm(1); ++kk) u(kk) = 0.0;
+      }
+    }
+
+    // 7. Nothing to add.
+    if (NUMCOL == 0) {
+      ending = Ending::kCannotBeMet;
+      break;
+    }
+
+    // 8. Re-solve from the last basis.  A failed solve abandons the
+    //    iteration; the last successful solution stays in place.
+    int IBCH = 0, ICD = 1;
+    LINEAR(IBCH, IPRINT, IFLAG1, XLP.data(), PILP.data(), V, ICD, MAXM, MAXN,
+           MAXA, COLMAX, LENMY, B.data(), BASCB.data(), BASLB.data(),
+           BASUB.data(), BETAR.data(), CANDA.data(), CANDCJ.data(),
+           COLA.data(), UZERO.data(), XBZERO.data(), YQ.data(), BASIS.data(),
+           CANDI.data(), COLI.data(), ROWTYP.data(), STATUS.data(), MEMORY,
+           LASTBAS.data());
+    if (IFLAG1 > 1) {
+      Line(kReport) << " LINEAR RETURNS FLAG" << io::I(IFLAG1, 5);
+      if (report) NEXTRP += FRQREP;
+      continue;
+    }
+    X.swap(XLP);
+    PI.swap(PILP);
+
+    // 9. The new LP bound.
+    V = -V;
+    EXPV = std::exp(V);
+    const double VDIFF = V - VOLD;
+    VOLD = V;
+    if (report) {
+      Line(kReport) << " ";
+      Line(kReport) << " ";
+      Line(kReport) << " LP SOLUTION IS" << io::E(V, 18, 8);
+      Line(kReport) << "        = LOG(" << io::E(EXPV, 18, 8) << ")";
+      Line(kReport) << " IMPROVEMENT IN LOG(V) IS" << io::E(VDIFF, 12, 4);
+    }
+
+    // 10. The new point.
+    IPR = (IPRINT == 1 || (report && IPRX == 1)) ? 1 : 0;
+    PSOLVE(NVAR, IPR, PI.data(), XPRIML);
+    PSUBS(MCON, IPR, XPRIML, A, C, KT, KTTOT, TERM.data(), VPOSY, IDVAR,
+          NAPP);
+    if (report && IPR == 0)
+      Line(kReport) << " PRIMAL SOLUTION IS " << io::E(vposy(1), 18, 8);
+
+    // 11.-12. Schedule; an unchanged basis cannot improve further.
+    if (report) NEXTRP += FRQREP;
+    if (IBCH == 0) {
+      ending = Ending::kCannotBeMet;
+      break;
+    }
+  }
+  if (ending == Ending::kIterationLimit) ITER = ITMAX < 1 ? 1 : ITMAX + 1;
+
+  gp::write_ending(ending, ITMAX);
+  gp::final_report(NVAR, MCON, KTTOT, NMAX, IDPOSY.data(), X.data(), PI.data(),
+                   XPRIML, A, C, KT, TERM.data(), VPOSY, IDVAR, NAPP, EXPV,
+                   ALLOW, ITER, TCLGEN);
+  delete ws;
+}

@@ -1,0 +1,272 @@
+// Column generation (ADDU, ADDBND) and the master-LP column store (REPC):
+// the columns built, how they are packed, where they are stored, and the
+// bookkeeping when no column can be replaced.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "gp/solver.h"
+#include "gp_test_util.h"
+#include "lp/engine.h"
+#include "lp/workspace.h"
+
+namespace {
+
+// The master-LP arrays for NVAR variables, sized as the solver sizes them,
+// with an empty master LP set up.
+struct Master {
+  int NVAR, NMAX, MAXM, MAXN, MAXA, COLMAX, LENMY;
+  std::vector<double> B, BASCB, BASLB, BASUB, BETAR, UZERO, XBZERO, YQ, CANDA,
+      CANDCJ, COLA, COL, RHS;
+  std::vector<int> BASIS, ROWTYP, CANDI, COLI, STATUS, KEEPS, IDPOSY;
+  lp::Workspace ws;
+  int TCLGEN = 0;
+
+  Master(int nvar, int nmax)
+      : NVAR(nvar), NMAX(nmax), MAXM(nvar + 2), MAXN(nmax + 1),
+        MAXA((nmax + 1) * (nvar + 2)), COLMAX(nvar + 2),
+        LENMY(static_cast<int>(2.0 * (0.75 * MAXA + 4.0 * MAXM + MAXN +
+                                      6.0 * MAXM * MAXM))),
+        ws(LENMY) {
+    for (auto* v : {&B, &BASCB, &BASLB, &BASUB, &BETAR, &UZERO, &XBZERO, &YQ})
+      v->assign(MAXM, 0.0);
+    CANDA.assign(COLMAX * 10, 0.0);
+    CANDCJ.assign(10, 0.0);
+    COLA.assign(COLMAX, 0.0);
+    COL.assign(NVAR + 2, 0.0);
+    RHS.assign(NVAR + 1, 0.0);
+    RHS[0] = 1.0;
+    BASIS.assign(MAXM, 0);
+    ROWTYP.assign(MAXM, 0);
+    CANDI.assign(COLMAX * 10, 0);
+    COLI.assign(COLMAX, 0);
+    STATUS.assign(MAXN, 0);
+    KEEPS.assign(MAXN, 0);
+    IDPOSY.assign(MAXN, 0);
+    int mreg = NVAR + 1, iprint = 0;
+    SETUP(mreg, RHS.data(), iprint, MAXM, MAXN, MAXA, COLMAX, LENMY, B.data(),
+          BASCB.data(), BASLB.data(), BASUB.data(), BETAR.data(),
+          CANDA.data(), CANDCJ.data(), COLA.data(), UZERO.data(),
+          XBZERO.data(), YQ.data(), BASIS.data(), CANDI.data(), COLI.data(),
+          ROWTYP.data(), STATUS.data(), ws.data());
+  }
+
+  void repc(std::vector<double> column, int& id, int iprint = 0) {
+    REPC(column.data(), NMAX, iprint, id, KEEPS.data(), MAXM, MAXN, MAXA,
+         COLMAX, LENMY, B.data(), BASCB.data(), BASLB.data(), BASUB.data(),
+         BETAR.data(), CANDA.data(), CANDCJ.data(), COLA.data(), UZERO.data(),
+         XBZERO.data(), YQ.data(), BASIS.data(), CANDI.data(), COLI.data(),
+         ROWTYP.data(), STATUS.data(), ws.data());
+  }
+
+  void addbnd(int icd, int j, double val, int iprint = 0) {
+    ADDBND(NVAR, icd, j, val, IDPOSY.data(), NMAX, iprint, KEEPS.data(),
+           TCLGEN, MAXM, MAXN, MAXA, COLMAX, LENMY, COL.data(), B.data(),
+           BASCB.data(), BASLB.data(), BASUB.data(), BETAR.data(),
+           CANDA.data(), CANDCJ.data(), COLA.data(), UZERO.data(),
+           XBZERO.data(), YQ.data(), BASIS.data(), CANDI.data(), COLI.data(),
+           ROWTYP.data(), STATUS.data(), ws.data());
+  }
+
+  // Column J as the store holds it: (row, value) of its non-filler entries
+  // and its cost.
+  std::vector<std::pair<int, double>> fetch(int j, double& cj) {
+    int collen = 0, ioerr = 8, lenma = 9;
+    XGETAJ(cj, COLA.data(), COLI.data(), collen, COLMAX, ioerr, j, lenma,
+           LENMY, RVNA.MAPA, ws.data());
+    std::vector<std::pair<int, double>> out;
+    for (int k = 0; k < collen; ++k)
+      if (COLI[k] != MAXM) out.emplace_back(COLI[k], COLA[k]);
+    return out;
+  }
+};
+
+// Objective (posynomial 0): 2 x1^2 x3^-1 + 5 x2 (x2 listed twice in the
+// second term: only the first exponent counts) + 4; constraint 1: 0.25 x1 x2.
+struct Gp {
+  int NVAR = 3, MCON = 1;
+  std::vector<double> C = {2.0, 5.0, 4.0, 0.25};
+  std::vector<int> KT = {3, 1}, FTERM = {1, 4}, LTERM = {3, 4};
+  std::vector<int> NAPP = {2, 2, 0, 2};
+  std::vector<int> IDVAR = {1, 3, 2, 2, 1, 2};
+  std::vector<double> A = {2.0, -1.0, 1.0, 7.0, 1.0, 1.0};
+
+  void addu(Master& m, int iposy, std::vector<double> u, int iprint = 0,
+            int iprg = 0) {
+    ADDU(C.data(), A.data(), NVAR, MCON, KT.data(), FTERM.data(), LTERM.data(),
+         iposy, m.IDPOSY.data(), m.NMAX, iprint, iprg, u.data(),
+         m.KEEPS.data(), m.TCLGEN, IDVAR.data(), NAPP.data(), m.MAXM, m.MAXN,
+         m.MAXA, m.COLMAX, m.LENMY, m.COL.data(), m.B.data(), m.BASCB.data(),
+         m.BASLB.data(), m.BASUB.data(), m.BETAR.data(), m.CANDA.data(),
+         m.CANDCJ.data(), m.COLA.data(), m.UZERO.data(), m.XBZERO.data(),
+         m.YQ.data(), m.BASIS.data(), m.CANDI.data(), m.COLI.data(),
+         m.ROWTYP.data(), m.STATUS.data(), m.ws.data());
+  }
+};
+
+TEST(ColumnGeneration, SingleTermGridPointIsTheTermsExponentVector) {
+  gptest::ReportFile rep;
+  Master m(3, 8);
+  Gp gp;
+  gp.addu(m, 1, {1.0, 0.0, 0.0, 0.0});
+  EXPECT_EQ(m.COL, (std::vector<double>{1.0, 2.0, 0.0, -1.0, std::log(0.5)}));
+  EXPECT_EQ(m.TCLGEN, 1);
+  EXPECT_EQ(m.IDPOSY[0], 1);
+  EXPECT_EQ(m.KEEPS[0], 1);
+  EXPECT_EQ(RVNA.N, 1);
+  double cj = 0.0;
+  auto col = m.fetch(1, cj);
+  ASSERT_EQ(col.size(), 3u);  // row 1, rows of x1 and x3; zero dropped
+  EXPECT_EQ(col[0], (std::pair<int, double>{1, 1.0}));
+  EXPECT_EQ(col[1], (std::pair<int, double>{2, 2.0}));
+  EXPECT_EQ(col[2], (std::pair<int, double>{4, -1.0}));
+  EXPECT_EQ(cj, static_cast<double>(static_cast<float>(std::log(2.0))));
+
+  // Constraint column: row 1 is 0 and dropped.
+  gp.addu(m, 2, {0.0, 0.0, 0.0, 1.0});
+  EXPECT_EQ(m.COL, (std::vector<double>{0.0, 1.0, 1.0, 0.0, std::log(4.0)}));
+  EXPECT_EQ(m.IDPOSY[1], 2);
+  EXPECT_TRUE(rep.lines().empty());
+}
+
+TEST(ColumnGeneration, ZeroWeightsAndRepeatedVariable) {
+  gptest::ReportFile rep;
+  Master m(3, 8);
+  Gp gp;
+  // Weight 0 on the first term: no exponent, no logarithm of zero.
+  gp.addu(m, 1, {0.0, 0.75, 0.25, 0.0});
+  EXPECT_EQ(m.COL[0], 1.0);
+  EXPECT_EQ(m.COL[1], 0.0);
+  EXPECT_EQ(m.COL[2], 0.75);  // 0.75 * 1.0, not 0.75 * (1 + 7)
+  EXPECT_EQ(m.COL[3], 0.0);
+  const double w = 0.75 * std::log(0.75 / 5.0) + 0.25 * std::log(0.25 / 4.0);
+  EXPECT_EQ(m.COL[4], w);
+  EXPECT_FALSE(std::isnan(m.COL[4]));
+}
+
+TEST(ColumnGeneration, BoundColumnsAndBoundsOfOne) {
+  gptest::ReportFile rep;
+  Master m(3, 8);
+  m.addbnd(-1, 2, 1.0);
+  EXPECT_EQ(m.COL, (std::vector<double>{0.0, 0.0, -1.0, 0.0, -0.0}));
+  EXPECT_EQ(m.IDPOSY[0], -1);
+  m.addbnd(-2, 3, 1.0);
+  EXPECT_EQ(m.COL, (std::vector<double>{0.0, 0.0, 0.0, 1.0, -0.0}));
+  EXPECT_EQ(m.IDPOSY[1], -2);
+  m.addbnd(-1, 1, 2.0);
+  EXPECT_EQ(m.COL[1], -1.0);
+  EXPECT_EQ(m.COL[4], -std::log(2.0));
+  m.addbnd(-2, 1, 2.0);
+  EXPECT_EQ(m.COL[1], 1.0);
+  EXPECT_EQ(m.COL[4], -std::log(0.5));
+  EXPECT_EQ(m.TCLGEN, 4);
+  EXPECT_EQ(m.KEEPS, (std::vector<int>{1, 1, 1, 1, 0, 0, 0, 0, 0}));
+  double cj = 1.0;
+  auto col = m.fetch(1, cj);
+  EXPECT_EQ(cj, 0.0);
+  ASSERT_EQ(col.size(), 1u);
+  EXPECT_EQ(col[0], (std::pair<int, double>{3, -1.0}));
+}
+
+TEST(ColumnGeneration, TracesOfAdduAddbndAndRepc) {
+  gptest::ReportFile rep;
+  Master m(3, 8);
+  Gp gp;
+  gp.addu(m, 1, {0.5, 0.25, 0.25, 0.0}, 1, 1);
+  m.addbnd(-2, 3, 2.0, 1);
+  auto l = rep.lines();
+  std::vector<std::string> want = {
+      " ENTER ADDU     IPOSY=  0",
+      " REPCOL... THIS COLUMN HAS COST   0.2135E+01",
+      "          ROW   VALUE",
+      "            1  0.1000E+01",
+      "            2  0.1000E+01",
+      "            3  0.2500E+00",
+      "            4 -0.5000E+00",
+      "     COLUMN NUMBER IS     1",
+      " *** ADD COL  1     POSY  0     GRID POINT (U) IS",
+      "       0.5000E+00  0.2500E+00  0.2500E+00",
+      " EXIT ADDU",
+      " ENTER ADDBND: COLUMN FROM UPPER BOUND FOR X(   3)",
+      " REPCOL... THIS COLUMN HAS COST  -0.6931E+00",
+      "          ROW   VALUE",
+      "            4  0.1000E+01",
+      "     COLUMN NUMBER IS     2",
+      " EXIT ADDBND",
+  };
+  EXPECT_EQ(l, want);
+}
+
+TEST(MasterStore, PackingDropsOnlyExactZeros) {
+  gptest::ReportFile rep;
+  Master m(3, 8);
+  int id = 0;
+  m.repc({0.0, 0.0, 0.0, 0.0, 3.0}, id);  // empty: one 0.0 in row 1
+  EXPECT_EQ(id, 1);
+  double cj = 0.0;
+  auto col = m.fetch(1, cj);
+  ASSERT_EQ(col.size(), 1u);
+  EXPECT_EQ(col[0], (std::pair<int, double>{1, 0.0}));
+  EXPECT_EQ(cj, -3.0);
+  m.repc({0.0, 1.0e-300, 0.0, -2.0, 0.0}, id);  // 1e-300 is an entry
+  EXPECT_EQ(id, 2);
+  col = m.fetch(2, cj);
+  ASSERT_EQ(col.size(), 2u);
+  EXPECT_EQ(col[0], (std::pair<int, double>{2, 0.0}));  // 32-bit store
+  EXPECT_EQ(col[1], (std::pair<int, double>{4, -2.0}));
+  EXPECT_EQ(m.STATUS[1], 0);
+}
+
+TEST(MasterStore, ReplacementSkipsKeptBasicAndLogicalColumns) {
+  gptest::ReportFile rep;
+  Master m(3, 5);
+  int id = 0;
+  for (int j = 1; j <= 5; ++j) m.repc({1.0, double(j), 0, 0, 0}, id);
+  EXPECT_EQ(RVNA.N, 5);
+  // 1 kept, 2 basic, 3 at an intermediate value, 4 a logical column (status
+  // -3), 5 at its upper bound: replaceable.
+  m.KEEPS[0] = 1;
+  m.STATUS = {0, 2, 9, -3, -1, 0};
+  m.repc({0, 0, 0, 1.0, 0}, id);
+  EXPECT_EQ(id, 5);
+  EXPECT_EQ(m.STATUS[4], 0);
+  EXPECT_EQ(RVNA.N, 5);
+  double cj = 0.0;
+  auto col = m.fetch(5, cj);
+  ASSERT_EQ(col.size(), 1u);
+  EXPECT_EQ(col[0], (std::pair<int, double>{4, 1.0}));
+  col = m.fetch(4, cj);  // its neighbour is untouched
+  EXPECT_EQ(col[1], (std::pair<int, double>{2, 4.0}));
+}
+
+TEST(MasterStore, NoReplaceableColumnRecordsNothing) {
+  gptest::ReportFile rep;
+  Master m(3, 2);
+  Gp gp;
+  gp.addu(m, 1, {1.0, 0, 0, 0});
+  gp.addu(m, 2, {0, 0, 0, 1.0});
+  ASSERT_EQ(m.TCLGEN, 2);
+  m.IDPOSY = {1, 2, 0};
+  m.KEEPS = {0, 1, 0};
+  m.STATUS = {1, 0, 0};  // column 1 basic, column 2 kept
+  gp.addu(m, 1, {0.5, 0.5, 0, 0});
+  m.addbnd(-1, 1, 3.0);
+  EXPECT_EQ(m.TCLGEN, 2);
+  EXPECT_EQ(m.IDPOSY, (std::vector<int>{1, 2, 0}));
+  EXPECT_EQ(m.KEEPS, (std::vector<int>{0, 1, 0}));
+  EXPECT_EQ(RVNA.N, 2);
+  auto l = rep.lines();
+  std::vector<std::string> want = {
+      "", " REPCOL.. NO REPLACEABLE COLUMN COULD BE FOUND",
+      " INCREASE THE MAXIMUM NUMBER OF COLUMNS ALLOWED"};
+  ASSERT_EQ(l.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(l.begin(), l.begin() + 3), want);
+  EXPECT_EQ(std::vector<std::string>(l.begin() + 3, l.end()), want);
+  int id = 77;
+  m.repc({1.0, 0, 0, 0, 0}, id);
+  EXPECT_EQ(id, 77);
+}
+
+}  // namespace
