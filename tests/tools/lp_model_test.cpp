@@ -1,0 +1,155 @@
+// Tests of the mapping of MPS problems onto the engine's form: row kinds,
+// sense, the substitutions for columns without a finite lower bound (checked
+// by evaluating both forms at the same point), bound type choice and
+// workspace sizing.
+#include "tools/lp_model.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using tools::EngineModel;
+using tools::MpsProblem;
+
+MpsProblem parse(const std::string& text) {
+  std::istringstream in(text);
+  return tools::read_mps(in, "test.mps");
+}
+
+// Engine objective (maximisation form) at engine point Y.
+double engine_z(const EngineModel& m, const std::vector<double>& y) {
+  double z = 0;
+  for (std::size_t k = 0; k < m.columns.size(); ++k) z += m.columns[k].cost * y[k];
+  return z;
+}
+
+// Engine row activities at Y.
+std::vector<double> engine_rows(const EngineModel& m, const std::vector<double>& y) {
+  std::vector<double> r(static_cast<std::size_t>(m.M), 0.0);
+  for (std::size_t k = 0; k < m.columns.size(); ++k)
+    for (std::size_t e = 0; e < m.columns[k].rows.size(); ++e)
+      r[static_cast<std::size_t>(m.columns[k].rows[e] - 1)] += m.columns[k].values[e] * y[k];
+  return r;
+}
+
+TEST(LpModel, RowKindsSenseAndConstant) {
+  const MpsProblem p = parse(
+      "NAME\nROWS\n N obj\n L le\n G ge\n E eq\n L rng\nCOLUMNS\n"
+      " x obj 2 le 1\n x ge 1 eq 1\n x rng 1\n"
+      "RHS\n rhs obj 5 le 4\n rhs ge 1 eq 2\n rhs rng 9\nRANGES\n r rng 3\nENDATA\n");
+  const EngineModel m = tools::build_engine_model(p);
+  EXPECT_EQ(m.M, 4);
+  EXPECT_EQ(m.ROWTYP, (std::vector<int>{1, -1, 0, 2}));
+  EXPECT_EQ(m.B, (std::vector<double>{4, 1, 2, 9}));
+  EXPECT_EQ(m.BLOW[3], 6.0);
+  EXPECT_EQ(m.BNDTYP, 4);  // a two-sided row needs per-column bounds
+  EXPECT_EQ(m.sense, -1.0);
+  EXPECT_EQ(m.columns[0].cost, -2.0);  // minimisation: costs negated
+  // Objective 2x - 5 at x = 3: Z = -6.
+  EXPECT_EQ(tools::file_objective(m, -6.0), 1.0);
+
+  const MpsProblem q = parse("NAME\nOBJSENSE\n MAX\nROWS\n N obj\n L le\nCOLUMNS\n x obj 2 le 1\nENDATA\n");
+  const EngineModel mq = tools::build_engine_model(q);
+  EXPECT_EQ(mq.columns[0].cost, 2.0);
+  EXPECT_EQ(mq.BNDTYP, 1);  // everything 0 .. infinity
+  EXPECT_EQ(tools::file_objective(mq, 6.0), 6.0);
+}
+
+TEST(LpModel, SubstitutionsPreserveRowsAndObjective) {
+  // a: free (split); b: -inf .. 3 (x = 3 - y); c: -1 .. 4 (direct, bounds kept);
+  // d: MI with UP -2; e: default.
+  const MpsProblem p = parse(
+      "NAME\nROWS\n N obj\n L r1\n G r2\n L r3\nCOLUMNS\n"
+      " a obj 1 r1 2\n a r2 1\n b obj -3 r1 1\n b r3 4\n c obj 2 r2 5\n d obj 1 r1 -1\n"
+      " d r3 2\n e obj 1 r2 1\n"
+      "RHS\n rhs r1 10 r2 1\n rhs r3 7\nRANGES\n rng r3 20\n"
+      "BOUNDS\n FR b a\n MI b b\n UP b b 3\n LO b c -1\n UP b c 4\n MI b d\n UP b d -2\nENDATA\n");
+  const EngineModel m = tools::build_engine_model(p);
+  ASSERT_EQ(m.columns.size(), 6u);  // a split in two
+  EXPECT_EQ(m.map[0].form, tools::ColumnForm::kSplit);
+  EXPECT_EQ(m.map[1].form, tools::ColumnForm::kNegated);
+  EXPECT_EQ(m.map[2].form, tools::ColumnForm::kDirect);
+  EXPECT_EQ(m.map[3].form, tools::ColumnForm::kNegated);
+  EXPECT_EQ(m.columns[3].lower, -1.0);
+  EXPECT_EQ(m.columns[3].upper, 4.0);
+  for (const auto& c : m.columns) EXPECT_GT(c.lower, -1e30);
+  EXPECT_EQ(m.BNDTYP, 4);
+
+  // Any engine point maps to a file point with the same row activities
+  // (up to the moved right-hand sides) and the same objective.
+  const std::vector<double> y = {1.5, 4.0, 0.25, 2.0, 3.0, 0.5};
+  const std::vector<double> x = tools::file_values(m, y);
+  ASSERT_EQ(x.size(), 5u);
+  EXPECT_EQ(x[0], -2.5);
+  EXPECT_EQ(x[1], 3.0 - 0.25);
+  EXPECT_EQ(x[2], 2.0);
+  EXPECT_EQ(x[3], -2.0 - 3.0);
+  double f = 0;
+  std::vector<double> rows(3, 0.0);
+  for (std::size_t j = 0; j < p.columns.size(); ++j) {
+    f += p.columns[j].cost * x[j];
+    for (const auto& e : p.columns[j].entries) rows[static_cast<std::size_t>(e.row)] += e.value * x[j];
+  }
+  EXPECT_DOUBLE_EQ(tools::file_objective(m, engine_z(m, y)), f);
+  // Each row activity moves by the same amount as its limits.
+  const std::vector<double> er = engine_rows(m, y);
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_DOUBLE_EQ(rows[i] - er[i], p.rows[i].rhs - m.B[i]) << i;
+  EXPECT_DOUBLE_EQ(rows[2] - er[2], p.rows[2].lower() - m.BLOW[2]);  // ranged row
+}
+
+TEST(LpModel, EmptyColumnsAndNoRows) {
+  const MpsProblem p = parse("NAME\nROWS\n N obj\nCOLUMNS\n x obj 1\n y obj -1\nENDATA\n");
+  const EngineModel m = tools::build_engine_model(p);
+  EXPECT_TRUE(m.dummy_row);
+  EXPECT_EQ(m.M, 1);
+  EXPECT_EQ(m.ROWTYP[0], tools::kRowFree);
+  for (const auto& c : m.columns) {
+    EXPECT_EQ(c.rows, std::vector<int>{1});
+    EXPECT_EQ(c.values, std::vector<double>{0.0});
+  }
+  EXPECT_EQ(m.nonzeros, 2);
+  EXPECT_EQ(m.colmax, 1);
+}
+
+// The sizes satisfy the workspace map's own demands: a fixed part that fits,
+// and factor room of at least three times its estimate of basis nonzeros.
+TEST(LpModel, WorkspaceSizes) {
+  const MpsProblem p = parse(
+      "NAME\nROWS\n N obj\n L a\n L b\n L c\nCOLUMNS\n x a 1 b 1\n x c 1\n y a 1\n z b 2\nENDATA\n");
+  const EngineModel m = tools::build_engine_model(p);
+  for (int bndtyp : {1, 4}) {
+    EngineModel mm = m;
+    mm.BNDTYP = bndtyp;
+    const tools::EngineSizes s = tools::engine_sizes(mm);
+    EXPECT_EQ(s.MAXM, 3);
+    EXPECT_EQ(s.MAXN, 6);
+    EXPECT_EQ(s.MAXA, 8);
+    EXPECT_TRUE(s.fits_int32);
+    const auto r4 = [](std::int64_t v) { return (v + 3) / 4 * 4; };
+    const std::int64_t lmaxa = r4(s.MAXA), lmaxm = r4(s.MAXM), lmaxn = r4(s.MAXN);
+    const std::int64_t mapa9 = 1 + (bndtyp == 4 ? lmaxn : 0) + lmaxn / 2 + lmaxa / 2 + lmaxn / 2 + 1 +
+                               lmaxa / 2 + 2;
+    const std::int64_t memreq = mapa9 + lmaxm + 10 * (lmaxm / 2) + 4;
+    const std::int64_t left = s.LENMY - memreq;
+    ASSERT_GT(left, 0);
+    std::int64_t ia = static_cast<std::int64_t>(static_cast<float>(left / 2)) - 8;
+    ia = r4(ia);
+    const auto dense = static_cast<float>(lmaxa) / static_cast<float>(lmaxn * lmaxm);
+    const auto nonzb = static_cast<std::int64_t>(static_cast<float>(lmaxm * lmaxm) * dense);
+    EXPECT_GE(static_cast<float>(ia) / static_cast<float>(nonzb), 3.0f);
+    EXPECT_GE(ia, s.IA);
+    // The last slot the map uses lies inside the workspace.
+    EXPECT_LE(mapa9 + 2 + 2 * ia + lmaxm + 10 * (lmaxm / 2), s.LENMY);
+  }
+  // A larger factor store on request.
+  EXPECT_GT(tools::engine_sizes(m, 4.0).IA, tools::engine_sizes(m).IA);
+  // Sizes beyond 32-bit integers are flagged.
+  EngineModel huge = m;
+  huge.nonzeros = std::int64_t{1} << 31;
+  EXPECT_FALSE(tools::engine_sizes(huge).fits_int32);
+}
+
+}  // namespace
