@@ -137,15 +137,14 @@ std::string D(double v, int w, int d) { return exponent_form(v, w, d, 'D'); }
 // runtime does: by comparing |v| with the thresholds 10**(k-1) * (1 -
 // 0.5/10**d) computed in double arithmetic, a value equal to a threshold
 // going to the upper range.  The exact decimal rounding then happens in
-// the chosen form, so 0.95 (binary 0.9499999...) in G6.1 prints "1.".
-std::string G(double v, int w, int d) {
-  if (!std::isfinite(v)) return non_finite(v, w);
-  if (d <= 0) return exponent_form(v, w, d, 'E');
+// the chosen form, so 0.95 (binary 0.9499999...) in G6.1 prints "1." where
+// its exact rounding to one digit would give 0.9.
+int detail::general_exponent(double v, int d) {
   const double m = std::fabs(v);
   const double r = 0.5;
   const double exp_d = power_of_ten(d);
   const double r_sc = 1.0 - r / exp_d;
-  if (m > 0.0 && (m < 0.1 * r_sc || r >= exp_d - m)) return exponent_form(v, w, d, 'E');
+  if (d <= 0 || (m > 0.0 && (m < 0.1 * r_sc || r >= exp_d - m))) return kExponentForm;
   // Binary search for MID: 10**(mid-2) * r_sc <= m < 10**(mid-1) * r_sc.
   int mid = 0, low = 0, high = d + 1, lbound = 0, ubound = d + 1;
   while (low <= high) {
@@ -167,12 +166,18 @@ std::string G(double v, int w, int d) {
       break;
     }
   }
-  // Fixed point with d - (mid - 1) decimals (d - 1 for zero) and four
-  // trailing blanks; a fixed form too wide fills the whole field with
-  // asterisks.
+  return m == 0.0 ? 1 : mid - 1;
+}
+
+std::string G(double v, int w, int d) {
+  if (!std::isfinite(v)) return non_finite(v, w);
+  const int k = detail::general_exponent(v, d);
+  if (k == detail::kExponentForm) return exponent_form(v, w, d, 'E');
+  // Fixed point with d - k decimals and four trailing blanks; a fixed form
+  // too wide fills the whole field with asterisks.
   const int n = 4 >= w ? w - 1 : 4;
   if (w - n <= 0) return stars(w);
-  const std::string fixed = F(v, w - n, m == 0.0 ? d - 1 : d + 1 - mid);
+  const std::string fixed = F(v, w - n, d - k);
   if (fixed.find('*') != std::string::npos) return stars(w);
   return fixed + std::string(n, ' ');
 }

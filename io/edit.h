@@ -37,4 +37,12 @@ std::string A(std::string_view s, int w);
 std::string A(std::string_view s);  // the whole text (plain A)
 std::string X(int n);
 
+namespace detail {
+// The choice of Gw.d for V: the decimal exponent k (0 <= k <= d) of the
+// fixed-point form, which then has d - k decimals (zero gives k = 1), or
+// kExponentForm.  Shared with the free-format output.
+inline constexpr int kExponentForm = -1000;
+int general_exponent(double v, int d);
+}  // namespace detail
+
 }  // namespace io

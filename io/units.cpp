@@ -341,6 +341,9 @@ ReadStatus read_record(int unit, std::string& line) {
   if (is_screen(unit)) {
     if (unit != kKeyboard) return ReadStatus::kEnd;
     Console& c = table().con;
+    // A record (not a prompt) still open on the screen is ended first, so
+    // the reply is not typed on its line.
+    if (c.line_open && !c.prompt_open) end_screen_line();
     if (c.prompt_open) {
       // On a terminal the reply's Enter has ended the prompt's line; piped
       // input echoes nothing, so the next record must start a new line.

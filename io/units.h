@@ -14,9 +14,14 @@
 //   '+'  overprint: the record is merged into the previous line of the unit
 //        (non-blank characters of the new record replace those beneath), so
 //        a file shows one line
-// A unit keeps its last line pending until the next record, a prompt, a read,
-// a flush or a close decides how it ends; trailing blanks are kept.  Prompts
-// end without a line end.  A write to a unit with no file connected connects
+// A file unit keeps its last line pending until the next record, a read, a
+// rewind, an endfile or a close ends it (trailing blanks are kept).  The
+// screen shows each record at once and ends its line when the next record
+// starts ('+' returns with "\r" and writes the merged line).  Prompts end
+// without a line end.  After a keyboard read that answered a prompt, the
+// next screen record starts a new line unless standard input is a terminal
+// (whose Enter already ended the line); a keyboard read after an ordinary
+// record ends that record's line first.  A write to a unit with no file connected connects
 // it to "fort.N" in the current directory (created or replaced), so library
 // callers need no set-up.
 //

@@ -107,6 +107,18 @@ TEST_F(UnitsTest, PromptAtATerminal) {
   EXPECT_EQ(screen(), " Enter filename :  NEXT");
 }
 
+TEST_F(UnitsTest, ReadAfterAnOrdinaryRecordEndsItsLine) {
+  io::set_console(&in_, &out_, /*in_is_terminal=*/true);
+  type("5\n");
+  io::Record(6) << " VALUE?";
+  int v = 0;
+  io::ListReader in(5);
+  in >> v;
+  EXPECT_EQ(v, 5);
+  io::Record(6) << " DONE";
+  EXPECT_EQ(screen(), " VALUE?\n DONE");
+}
+
 TEST_F(UnitsTest, UnconnectedUnitWritesFortN) {
   io::Record(17) << " LOG LINE";
   EXPECT_TRUE(io::is_connected(17));
