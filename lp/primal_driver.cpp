@@ -28,6 +28,7 @@
 #include "io/one_based.h"
 #include "io/record.h"
 #include "lp/engine.h"
+#include "lp/pricing_pass.h"
 #include "lp/workspace.h"
 
 namespace {
@@ -137,11 +138,10 @@ struct Phase {
             IOERR, LENMA, LENMY, LOOK, M, MAPA, MAXM, MAXN, MEMORY, N, PICK,
             PHASE, PPRIME, START1, START2, STATUS, UZERO, PROFIT, ACOEFF,
             COLPNT, ROWNOS, *MAXA);
-      const int wstart = START1;
-      START1 = (START2 + 1 > N) ? 1 : START2 + 1;
+      const int WSTART = START1;
+      START1 = lp::next_window_start(START2, N);
       if (PPRIME > 0) return true;
-      if (START1 == SAVE || (START2 < wstart && START2 >= SAVE)) return false;
-      if (START1 < SAVE && SAVE <= START1 + LOOK - 1) LOOK = SAVE - START1;
+      if (!lp::continue_pass(START1, LOOK, START2, WSTART, SAVE)) return false;
     }
   }
 

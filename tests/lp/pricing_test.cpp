@@ -1,0 +1,396 @@
+// Pricing and ratio test: the pricing window with wrap-around, the
+// candidate list's order and ties, which statuses are priced, the window
+// control of a whole pricing pass, and the bounded ratio test's tie rules,
+// bound flips, phase 1 behaviour and pivot sign.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "lp/engine.h"
+#include "lp/pricing_pass.h"
+#include "lp/workspace.h"
+#include "primal_support.h"
+#include "store_test_support.h"
+
+namespace {
+
+using lp_test::EngineLp;
+using lp_test::LpColumn;
+using lp_test::LpSpec;
+using lp_test::UnitEightTest;
+
+// A store of N columns, each with one entry 1.0 in row 1 and cost COSTS(j);
+// M = 2 rows.
+LpSpec cost_columns(const std::vector<double>& costs) {
+  LpSpec s;
+  s.M = 2;
+  s.rowtyp = {1, 1};
+  s.b = {1.0, 1.0};
+  for (double c : costs) {
+    LpColumn col;
+    col.c = c;
+    col.a = {{1, 1.0}, {2, 0.5}};
+    s.cols.push_back(col);
+  }
+  return s;
+}
+
+// Calls FCAND on the engine's store; returns CAND(1..PPRIME).
+struct Priced {
+  std::vector<int> cand;
+  int start2 = 0;
+};
+
+Priced price(EngineLp& e, int start1, int look, int phase) {
+  int PPRIME = -1, START1 = start1, START2 = 0, LOOK = look, PHASE = phase;
+  float* PROFIT = lp::f32_slice(e.MEMORY, e.MAPA[2]);
+  float* ACOEFF = lp::f32_slice(e.MEMORY, e.MAPA[3]);
+  int* COLPNT = lp::i32_slice(e.MEMORY, e.MAPA[4]);
+  int* ROWNOS = lp::i32_slice(e.MEMORY, e.MAPA[5]);
+  int* MAXA = lp::i32_slice(e.MEMORY, e.MAPA[6]);
+  FCAND(e.BASIS.data(), e.CAND.data(), e.CANDA.data(), e.CANDCJ.data(),
+        e.CANDI.data(), e.CANDL.data(), e.COLA.data(), e.COLI.data(),
+        e.COLMAX, e.IOERR, e.LENMA, e.LENMY, LOOK, e.M, e.MAPA, e.MAXM,
+        e.MAXN, e.MEMORY, e.N, e.PICK, PHASE, PPRIME, START1, START2,
+        e.STATUS.data(), e.UZERO.data(), PROFIT, ACOEFF, COLPNT, ROWNOS,
+        *MAXA);
+  Priced p;
+  p.cand.assign(e.CAND.begin(), e.CAND.begin() + PPRIME);
+  p.start2 = START2;
+  EXPECT_EQ(LOOK, look) << "FCAND must not change LOOK";
+  return p;
+}
+
+using Cols = std::vector<int>;
+
+TEST(Fcand, ScansOneWindowWithoutWrap) {
+  EngineLp e(cost_columns({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  e.store_columns();
+  Priced p = price(e, 1, 4, 2);
+  EXPECT_EQ(p.start2, 4);
+  EXPECT_EQ(p.cand, (Cols{4, 3, 2, 1}));
+  p = price(e, 5, 4, 2);
+  EXPECT_EQ(p.start2, 8);
+  EXPECT_EQ(p.cand, (Cols{8, 7, 6, 5}));
+}
+
+TEST(Fcand, WrapsAroundToColumnOneAndNeverScansAColumnTwice) {
+  EngineLp e(cost_columns({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), /*pick=*/20);
+  e.store_columns();
+  Priced p = price(e, 9, 4, 2);
+  EXPECT_EQ(p.start2, 2);
+  EXPECT_EQ(p.cand, (Cols{10, 9, 2, 1}));
+  // LOOK >= N: all columns once; START2 = START1 - 1, or N from 1.
+  p = price(e, 5, 200, 2);
+  EXPECT_EQ(p.start2, 4);
+  EXPECT_EQ(p.cand.size(), 10u);
+  p = price(e, 1, 200, 2);
+  EXPECT_EQ(p.start2, 10);
+  EXPECT_EQ(p.cand.size(), 10u);
+  p = price(e, 10, 10, 2);
+  EXPECT_EQ(p.start2, 9);
+  EXPECT_EQ(p.cand, (Cols{10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
+}
+
+TEST(Fcand, KeepsThePickLargestKeysWithTiesInScanOrder) {
+  // Keys 3 5 5 1 5 2 7 5.
+  EngineLp e(cost_columns({3, 5, 5, 1, 5, 2, 7, 5}), /*pick=*/3);
+  e.store_columns();
+  EXPECT_EQ(price(e, 1, 8, 2).cand, (Cols{7, 2, 3}));
+  // Scanning from 4 (4..8, then 1..3): the fives in scan order 5, 8, 2.
+  EXPECT_EQ(price(e, 4, 8, 2).cand, (Cols{7, 5, 8}));
+  // Only equal keys: the first PICK scanned survive.
+  EngineLp f(cost_columns({5, 5, 5, 5}), /*pick=*/2);
+  f.store_columns();
+  EXPECT_EQ(price(f, 1, 4, 2).cand, (Cols{1, 2}));
+  EXPECT_EQ(price(f, 3, 4, 2).cand, (Cols{3, 4}));
+  // A full list drops its last entry for a larger key.
+  EngineLp g(cost_columns({1, 2, 3, 4}), /*pick=*/2);
+  g.store_columns();
+  EXPECT_EQ(price(g, 1, 4, 2).cand, (Cols{4, 3}));
+}
+
+TEST(Fcand, FetchesTheSurvivorsWithTheirCosts) {
+  EngineLp e(cost_columns({0.1, -2, 4}), /*pick=*/3);
+  e.store_columns();
+  e.STATUS[1] = -1;  // column 2 at its upper bound, reduced cost -2
+  Priced p = price(e, 1, 3, 2);
+  ASSERT_EQ(p.cand, (Cols{3, 2, 1}));
+  EXPECT_EQ(e.CANDCJ[0], 4.0);
+  EXPECT_EQ(e.CANDCJ[1], -2.0);
+  EXPECT_EQ(e.CANDCJ[2], static_cast<double>(0.1f));
+  for (int k = 0; k < 3; ++k) {
+    ASSERT_EQ(e.CANDL[k], 2);
+    EXPECT_EQ(e.CANDA[k * e.COLMAX], 1.0);
+    EXPECT_EQ(e.CANDI[k * e.COLMAX], 1);
+    EXPECT_EQ(e.CANDA[k * e.COLMAX + 1], 0.5);
+    EXPECT_EQ(e.CANDI[k * e.COLMAX + 1], 2);
+  }
+}
+
+TEST(Fcand, PricesOnlyColumnsAtABoundInTheirImprovingDirection) {
+  EngineLp e(cost_columns({1, 1, 1, 1, 1, 1, -1, 1}), /*pick=*/8);
+  e.store_columns();
+  e.STATUS = {0, 1, -2, -3, -4, 9, -1, -1};
+  // Column 1 at lower with d > 0; column 7 at upper with d < 0; column 8 at
+  // upper with d > 0 is not attractive; the others are never priced.
+  EXPECT_EQ(price(e, 1, 8, 2).cand, (Cols{1, 7}));
+}
+
+TEST(Fcand, UsesThePricesAndTheZeroTolerances) {
+  EngineLp e(cost_columns({1, 1, 0, 1}), /*pick=*/4);
+  e.store_columns();
+  // Phase 1: costs ignored; d = -u a with u = (-1, 0): d = 1 for all.
+  e.UZERO = {-1.0, 0.0, 0.0};
+  EXPECT_EQ(price(e, 1, 4, 1).cand, (Cols{1, 2, 3, 4}));
+  e.UZERO = {0.0, 0.0, 0.0};
+  EXPECT_TRUE(price(e, 1, 4, 1).cand.empty());
+  // Phase 2: d = c - u a; u(1) = 1 - 5e-11 leaves |d| below 1e-10 for the
+  // unit costs; column 3 (cost 0) has d = -(1 - 5e-11) and is at lower.
+  e.UZERO = {1.0 - 5.0e-11, 0.0, 0.0};
+  EXPECT_TRUE(price(e, 1, 4, 2).cand.empty());
+  // A dot product that cancels to rounding noise counts as zero:
+  // u = (1e6, -2e6) over (1, 0.5) is exactly 0; shift by 1e-5.
+  e.UZERO = {1.0e6, -2.0e6 + 2.0e-5, 0.0};
+  Priced p = price(e, 1, 4, 2);
+  EXPECT_EQ(p.cand, (Cols{1, 2, 4}));  // d = c - 0 = 1 for the unit costs
+}
+
+// The windows of one pricing pass when no column is attractive: each call
+// of FCAND followed by the pass's window control.
+std::vector<std::pair<int, int>> pass_windows(EngineLp& e, int save,
+                                              int look) {
+  std::vector<std::pair<int, int>> w;
+  int START1 = save, LOOK = look;
+  for (int guard = 0; guard < 20; ++guard) {
+    Priced p = price(e, START1, LOOK, 2);
+    EXPECT_TRUE(p.cand.empty());
+    w.emplace_back(START1, p.start2);
+    const int WSTART = START1;
+    START1 = lp::next_window_start(p.start2, e.N);
+    if (!lp::continue_pass(START1, LOOK, p.start2, WSTART, save)) break;
+  }
+  return w;
+}
+
+TEST(PricingPass, CoversEveryColumnFromAnyStartThenEnds) {
+  EngineLp e(cost_columns(std::vector<double>(10, -1.0)));
+  e.store_columns();
+  using W = std::vector<std::pair<int, int>>;
+  // From 5: 5-8, 9-10 with 1-2, then 3-4 (cut to two columns).
+  EXPECT_EQ(pass_windows(e, 5, 4), (W{{5, 8}, {9, 2}, {3, 4}}));
+  // From 1: 1-4, 5-8, 9-10 with 1-2 (columns 1 and 2 twice).
+  EXPECT_EQ(pass_windows(e, 1, 4), (W{{1, 4}, {5, 8}, {9, 2}}));
+  EXPECT_EQ(pass_windows(e, 3, 5), (W{{3, 7}, {8, 2}}));
+  EXPECT_EQ(pass_windows(e, 2, 3), (W{{2, 4}, {5, 7}, {8, 10}, {1, 1}}));
+  EXPECT_EQ(pass_windows(e, 7, 200), (W{{7, 6}}));
+  EXPECT_EQ(pass_windows(e, 10, 1).size(), 10u);
+}
+
+// ---- Ratio test ----
+
+class RatioTest : public UnitEightTest {
+ protected:
+  void SetUp() override {
+    UnitEightTest::SetUp();
+    RVNCOM.BIG = 1.0e30;
+    RVNCOM.ZL = 1.0e-10;
+    RVNCOM.ZLC = 1.0e-10;
+    RVNCOM.EPS3 = 1.0e-6;
+  }
+  // Basic variable: value, bounds, transformed column entry.
+  void row(double x, double lb, double ub, double y) {
+    XBZERO.push_back(x);
+    BASLB.push_back(lb);
+    BASUB.push_back(ub);
+    YQ.push_back(y);
+    BASIS.push_back(static_cast<int>(BASIS.size()) + 1);
+  }
+  void run(int intyp, double lq, double uq, int status_q = 0) {
+    M = static_cast<int>(YQ.size());
+    MAXM = M;
+    INTYP = intyp;
+    LQ = lq;
+    UQ = uq;
+    STATUS.assign(Q, 0);
+    STATUS[Q - 1] = status_q;
+    XCHUZR(BASIS.data(), BASLB.data(), BASUB.data(), INTYP, IOERR, LQ, M,
+           MAXM, MAXN, N, OUTTYP, PIVOT, Q, R, STATUS.data(), THETA, UNBDD,
+           UQ, XBZERO.data(), YQ.data());
+  }
+  static constexpr double BIG = 1.0e30;
+  std::vector<double> XBZERO, BASLB, BASUB, YQ;
+  std::vector<int> BASIS, STATUS;
+  int M = 0, MAXM = 0, MAXN = 10, N = 10, Q = 5, R = -1, OUTTYP = -9,
+      INTYP = 1, IOERR = 8;
+  double LQ = 0, UQ = 0, THETA = -1, PIVOT = 0;
+  bool UNBDD = true;
+};
+
+TEST_F(RatioTest, TiesInSetOneGoToTheLargerPivot) {
+  row(1.0, 0.0, BIG, 2.0);                   // ratio 0.5
+  row(3.0 * (0.5 + 5.0e-11), 0.0, BIG, 3.0);  // ratio 0.5 + 5e-11
+  run(1, 0.0, BIG);
+  EXPECT_EQ(R, 2);
+  EXPECT_EQ(PIVOT, 3.0);
+  EXPECT_EQ(OUTTYP, 1);
+  EXPECT_FALSE(UNBDD);
+  EXPECT_NEAR(THETA, 0.5, 1e-9);
+}
+
+TEST_F(RatioTest, TiesInSetOneKeepTheIncumbentWithTheLargerPivot) {
+  row(3.0 * 0.5, 0.0, BIG, 3.0);
+  row(2.0 * (0.5 + 5.0e-11), 0.0, BIG, 2.0);
+  run(1, 0.0, BIG);
+  EXPECT_EQ(R, 1);
+  EXPECT_EQ(PIVOT, 3.0);
+}
+
+TEST_F(RatioTest, TiesInSetTwoGoToTheSmallerMagnitude) {
+  row(0.0, 0.0, 1.0, -2.0);                  // ratio 0.5, to its upper
+  row(0.0, 0.0, 3.0 * (0.5 + 5.0e-11), -3.0);
+  run(1, 0.0, BIG);
+  EXPECT_EQ(R, 1);
+  EXPECT_EQ(PIVOT, -2.0);
+  EXPECT_EQ(OUTTYP, -1);
+}
+
+TEST_F(RatioTest, TiesInSetTwoReplaceALargerMagnitudeIncumbent) {
+  row(0.0, 0.0, 1.5, -3.0);
+  row(0.0, 0.0, 2.0 * (0.5 + 5.0e-11), -2.0);
+  run(1, 0.0, BIG);
+  EXPECT_EQ(R, 2);
+  EXPECT_EQ(PIVOT, -2.0);
+}
+
+TEST_F(RatioTest, ClearlySmallerRatioWinsWhateverThePivot) {
+  row(1.0, 0.0, BIG, 100.0);  // ratio 0.01
+  row(0.001, 0.0, BIG, 0.5);  // ratio 0.002
+  run(1, 0.0, BIG);
+  EXPECT_EQ(R, 2);
+  EXPECT_DOUBLE_EQ(THETA, 0.002);
+}
+
+TEST_F(RatioTest, ExactTieBetweenTheSetsGoesToSetOne) {
+  row(0.0, 0.0, 1.0, -1.0);  // set 2, ratio 1
+  row(2.0, 0.0, BIG, 2.0);   // set 1, ratio 1
+  run(1, 0.0, BIG);
+  EXPECT_EQ(R, 2);
+  EXPECT_EQ(OUTTYP, 1);
+}
+
+TEST_F(RatioTest, TieWithTheEnteringRangeIsABoundFlip) {
+  row(2.0, 0.0, BIG, 2.0);  // ratio 1
+  run(1, 0.0, 1.0);
+  EXPECT_EQ(OUTTYP, 0);
+  EXPECT_EQ(R, 0);
+  EXPECT_EQ(THETA, 1.0);
+  EXPECT_EQ(PIVOT, 1.0);
+  EXPECT_FALSE(UNBDD);
+}
+
+TEST_F(RatioTest, DecreasingEntryTestsTheNegatedColumnAndRestoresIt) {
+  // INTYP -1: basic i moves as x + t*YQ(i).  Row 1 rises to its upper 1.0
+  // at t = 0.25; row 2 falls to 0 at t = 1.
+  row(0.5, 0.0, 1.0, 2.0);
+  row(1.0, 0.0, BIG, -1.0);
+  run(-1, 0.0, 10.0);
+  EXPECT_EQ(R, 1);
+  EXPECT_EQ(OUTTYP, -1);
+  EXPECT_DOUBLE_EQ(THETA, 0.25);
+  EXPECT_EQ(PIVOT, 2.0);  // the sign YQ had on entry
+  EXPECT_EQ(YQ, (std::vector<double>{2.0, -1.0}));
+  // A bound flip after the test ran reports PIVOT -1.
+  YQ = {2.0, -1.0};
+  XBZERO = {0.5, 1.0};
+  run(-1, 0.0, 0.1);
+  EXPECT_EQ(OUTTYP, 0);
+  EXPECT_EQ(PIVOT, -1.0);
+}
+
+TEST_F(RatioTest, TinyRangeFlipsWithoutLookingAtTheBasis) {
+  row(0.0, 0.0, BIG, 1.0e-12);
+  run(-1, 2.0, 2.0 + 5.0e-11);
+  EXPECT_EQ(OUTTYP, 0);
+  EXPECT_EQ(THETA, (2.0 + 5.0e-11) - 2.0);
+  EXPECT_EQ(PIVOT, 1.0);
+  EXPECT_EQ(YQ[0], 1.0e-12);  // untouched
+}
+
+TEST_F(RatioTest, UnboundedWhenNothingLimitsTheStep) {
+  row(1.0, -BIG, BIG, 1.0);  // free basic variable
+  row(1.0, 0.0, BIG, -1.0);  // increases without an upper bound
+  row(1.0, 0.0, BIG, 1.0e-11);  // below ZL: zeroed, does not block
+  run(1, 0.0, BIG);
+  EXPECT_TRUE(UNBDD);
+  EXPECT_EQ(OUTTYP, 0);
+  EXPECT_EQ(R, 0);
+  EXPECT_EQ(YQ[2], 0.0);
+}
+
+TEST_F(RatioTest, FreeEnteringColumnIgnoresItsOwnRange) {
+  row(3.0, 0.0, BIG, 1.0);
+  run(1, 0.0, 0.0, /*status_q=*/-2);
+  EXPECT_EQ(OUTTYP, 1);
+  EXPECT_EQ(THETA, 3.0);
+}
+
+TEST_F(RatioTest, InfeasibleBasicsBlockAtTheBoundTheyReach) {
+  // Below its lower bound, no upper bound, increasing: blocks at the lower
+  // bound and leaves to its lower bound.
+  row(-2.0, 0.0, BIG, -1.0);
+  run(1, 0.0, BIG);
+  EXPECT_EQ(R, 1);
+  EXPECT_EQ(OUTTYP, 1);
+  EXPECT_EQ(THETA, 2.0);
+  // With an upper bound it blocks there instead.
+  XBZERO = {-2.0};
+  BASUB = {1.0};
+  YQ = {-1.0};
+  run(1, 0.0, BIG);
+  EXPECT_EQ(OUTTYP, -1);
+  EXPECT_EQ(THETA, 3.0);
+  // Above its upper bound with no lower bound, decreasing: blocks at the
+  // upper bound, leaving to it.
+  XBZERO = {5.0};
+  BASLB = {-BIG};
+  BASUB = {1.0};
+  YQ = {2.0};
+  run(1, 0.0, BIG);
+  EXPECT_EQ(OUTTYP, -1);
+  EXPECT_EQ(THETA, 2.0);
+  // Below its lower bound and decreasing: negative room, does not block.
+  XBZERO = {-1.0};
+  BASLB = {0.0};
+  BASUB = {BIG};
+  YQ = {1.0};
+  run(1, 0.0, BIG);
+  EXPECT_TRUE(UNBDD);
+}
+
+TEST_F(RatioTest, CrossedEnteringBoundsStop) {
+  row(1.0, 0.0, BIG, 1.0);
+  auto out = stop_lines([&] { run(1, 2.0, 1.0); });
+  ASSERT_GE(out.size(), 2u);
+  EXPECT_EQ(out[0], "");
+  EXPECT_EQ(out[1],
+            "XCHUZR...LQ=   0.20000000D+01 EXCEEDS UQ=   0.10000000D+01");
+}
+
+TEST(Xptie, ChallengerWinsOnlyWithAGreaterSignedPivot) {
+  auto win = [](double c, double i) {
+    bool w = false;
+    XPTIE(c, i, w);
+    return w;
+  };
+  EXPECT_FALSE(win(3.0, 2.0));
+  EXPECT_TRUE(win(2.0, 3.0));
+  EXPECT_TRUE(win(2.0, 2.0));
+  EXPECT_FALSE(win(-2.0, -3.0));
+  EXPECT_TRUE(win(-3.0, -2.0));
+}
+
+}  // namespace
