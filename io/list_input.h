@@ -6,8 +6,14 @@
 //
 // A reader starts on a new record of its unit and reads values separated by
 // blanks or commas, running over as many records as the items need; what
-// is left of the last record read is skipped.  Reals take E or D exponents
-// (1.5D-3) and integers are accepted for reals.  "r*c" repeats c r times
+// is left of the last record read is skipped; blank records are skipped.
+// Tabs count as blanks.  Reals take E, D or Q exponents in either case
+// (1.5D-3), or a signed exponent without a letter (1.5-3), a sign, no digits
+// before or after the point (.5, 5.), "Inf", "Infinity" and "NaN" as the
+// Fortran runtime does; integers are accepted for reals; a real too large
+// for a double is unreadable (the runtime would make it infinite), one too
+// small is zero.  An integer item takes an optional sign and digits only,
+// within 32 bits.  "r*c" repeats c r times
 // and "r*" skips r items.  An empty field between two commas leaves its item
 // unchanged.  A "/" ends the read: every item not yet read keeps its value
 // and status() stays kOk.  A text item (std::string&) is one item: a quoted
