@@ -104,36 +104,14 @@ end program sweep
 
 // Reals: fixed kinds of awkward values, then random magnitudes.
 std::vector<double> sweep_reals() {
-  std::vector<double> v = {0.0,
-                           -0.0,
-                           1.0,
-                           -1.0,
-                           HUGE_VAL,
-                           -HUGE_VAL,
-                           std::numeric_limits<double>::quiet_NaN(),
-                           DBL_MAX,
-                           -DBL_MAX,
-                           DBL_MIN,
-                           std::numeric_limits<double>::denorm_min(),
-                           -std::numeric_limits<double>::denorm_min(),
-                           1e100,
-                           9.9995e99,
-                           -9.99995e-100,
-                           1e-100,
-                           0.5,
-                           0.125,
-                           2.5,
-                           1234.5,
-                           0.35,
-                           0.25,
-                           0.05,
-                           1e-5,
-                           -1e-5,
-                           -5e-5,
-                           99999999.4,
-                           99999999.6,
-                           0.099999999,
-                           0.0999999999};
+  // clang-format off
+  std::vector<double> v = {
+      0.0, -0.0, 1.0, -1.0, HUGE_VAL, -HUGE_VAL, std::numeric_limits<double>::quiet_NaN(),
+      DBL_MAX, -DBL_MAX, DBL_MIN, std::numeric_limits<double>::denorm_min(),
+      -std::numeric_limits<double>::denorm_min(), 1e100, 9.9995e99, -9.99995e-100, 1e-100,
+      0.5, 0.125, 2.5, 1234.5, 0.35, 0.25, 0.05, 1e-5, -1e-5, -5e-5, 99999999.4, 99999999.6,
+      0.099999999, 0.0999999999};
+  // clang-format on
   // Rounding boundaries: 1 - 5*10**-(d+1) (rounds up to the next power of
   // ten with d digits), 0.5*10**-d, 10**k - 0.5*10**-d, ties of short
   // binary fractions, each with its two neighbours and both signs.
@@ -167,6 +145,11 @@ std::vector<double> sweep_reals() {
   for (int i = 0; i < 3000; ++i) {
     const double x = mant(rng) * std::pow(10.0, narrow(rng));
     v.push_back(coin(rng) ? -x : x);
+  }
+  // Anywhere in the double range, subnormals included.
+  for (int i = 0; i < 300; ++i) {
+    const double x = std::bit_cast<double>(rng());
+    if (std::isfinite(x)) v.push_back(x);
   }
   // Short decimals typed by people: 1.5, 0.25, 12.375 ...
   std::uniform_int_distribution<int> small(0, 99999), scale(0, 6);
