@@ -150,6 +150,69 @@ struct Lu {
   }
 };
 
+// Checks the stored factors' invariants; returns "" or what is wrong.
+inline std::string check_invariants(Lu& lu) {
+  const auto& R = LA05DD;
+  const int n = lu.n;
+  std::ostringstream err;
+  if (R.LROW + R.LENL > lu.ia || R.LCOL + R.LENL > lu.ia) err << "storage overlaps L; ";
+  std::vector<int> pos_of_row(n + 1, 0), pos_of_col(n + 1, 0);
+  for (int p = 1; p <= n; ++p) {
+    const int i = lu.iw(p, 3), j = lu.iw(p, 4);
+    if (i < 1 || i > n || j < 1 || j > n || pos_of_row[i] || pos_of_col[j]) {
+      err << "pivot sequence is not a permutation at " << p << "; ";
+      return err.str();
+    }
+    pos_of_row[i] = p;
+    pos_of_col[j] = p;
+  }
+  // Row file: slots owned by rows, others zero; U triangular.
+  std::vector<int> owner(R.LROW + 1, 0);
+  std::vector<std::vector<int>> rows(n + 1);
+  long long total = 0;
+  for (int i = 1; i <= n; ++i) {
+    const int kb = lu.ip(i, 1), cnt = lu.iw(i, 1);
+    if (cnt < 1) { err << "row " << i << " empty; "; continue; }
+    if (kb < 1 || kb + cnt - 1 > R.LROW) { err << "row " << i << " outside file; "; continue; }
+    for (int k = kb; k < kb + cnt; ++k) {
+      if (owner[k]) err << "slot " << k << " shared; ";
+      owner[k] = i;
+      const int j = lu.ind(k, 2);
+      if (j < 1 || j > n) { err << "bad column in row " << i << "; "; continue; }
+      if (pos_of_col[j] < pos_of_row[i]) err << "U not triangular at row " << i << "; ";
+      rows[i].push_back(j);
+    }
+    if (lu.ind(kb, 2) != lu.iw(pos_of_row[i], 4)) err << "pivot of row " << i << " not first; ";
+    total += cnt;
+  }
+  for (int k = 1; k <= R.LROW; ++k)
+    if (!owner[k] && lu.ind(k, 2) != 0) err << "free row slot " << k << " not zero; ";
+  if (total != R.LENU) err << "LENU " << R.LENU << " but rows hold " << total << "; ";
+  // Column file: the same entries, pivot row first.
+  std::vector<int> cowner(R.LCOL + 1, 0);
+  for (int j = 1; j <= n; ++j) {
+    const int kb = lu.ip(j, 2), cnt = lu.iw(j, 2);
+    if (cnt < 1) { err << "column " << j << " empty; "; continue; }
+    if (kb < 1 || kb + cnt - 1 > R.LCOL) { err << "column " << j << " outside file; "; continue; }
+    for (int k = kb; k < kb + cnt; ++k) {
+      if (cowner[k]) err << "column slot " << k << " shared; ";
+      cowner[k] = j;
+      const int i = lu.ind(k, 1);
+      if (i < 1 || i > n ||
+          std::find(rows[i].begin(), rows[i].end(), j) == rows[i].end())
+        err << "column " << j << " lists row " << i << " without entry; ";
+    }
+    if (lu.ind(kb, 1) != lu.iw(pos_of_col[j], 3)) err << "column " << j << " pivot row not first; ";
+  }
+  for (int k = 1; k <= R.LCOL; ++k)
+    if (!cowner[k] && lu.ind(k, 1) != 0) err << "free column slot " << k << " not zero; ";
+  for (int k = lu.ia - R.LENL + 1; k <= lu.ia; ++k) {
+    const int p = lu.ind(k, 1), r = lu.ind(k, 2);
+    if (p < 1 || p > n || r < 1 || r > n || p == r) err << "bad multiplier " << k << "; ";
+  }
+  return err.str();
+}
+
 // Dense LU with partial pivoting (column-major), the reference solver.
 struct DenseLu {
   int n;
