@@ -159,14 +159,17 @@ void end_pending(FileUnit& u) {
 void begin_write(FileUnit& u) {
   if (!u.file) return;
   if (!u.last_was_write || u.inside) {
-    std::fflush(u.file);
-    const long pos = std::ftell(u.file);
-    if (u.inside && pos >= 0 && u.writable) {
+    // A seek must separate reading from writing; it also drops the read
+    // buffer, so the file can be cut underneath the stream.
+    long pos = std::ftell(u.file);
+    if (pos < 0) pos = 0;
+    std::fseek(u.file, pos, SEEK_SET);
+    if (u.inside && u.writable) {
       std::error_code ec;
-      if (fs::file_size(u.path, ec) > static_cast<std::uintmax_t>(pos) && !ec)
+      const std::uintmax_t size = fs::file_size(u.path, ec);
+      if (!ec && size > static_cast<std::uintmax_t>(pos))
         fs::resize_file(u.path, static_cast<std::uintmax_t>(pos), ec);
     }
-    std::fseek(u.file, pos >= 0 ? pos : 0, SEEK_SET);
   }
   u.inside = false;
   u.last_was_write = true;
@@ -299,8 +302,7 @@ void rewind_unit(int unit) {
     begin_write(u);
     end_pending(u);
   }
-  std::fflush(u.file);
-  std::fseek(u.file, 0, SEEK_SET);
+  std::fseek(u.file, 0, SEEK_SET);  // writes out what is buffered
   u.last_was_write = false;
   u.inside = true;
 }
@@ -316,7 +318,7 @@ void endfile_unit(int unit) {
 
 void flush_all() {
   for (auto& [unit, u] : table().files)
-    if (u.file) std::fflush(u.file);
+    if (u.file && u.last_was_write) std::fflush(u.file);
   screen().flush();
 }
 
