@@ -29,6 +29,11 @@
 // (no stale entries of the old column survive); pointers that could only
 // come from a damaged store are reported as a bad length.  Sums of
 // positions are formed in 64 bits.
+//
+// Messages: a record written with control ' ' carries the message's own
+// text including its leading blank; "XDATA5.. NOT ENOUGH SPACE ..." has no
+// leading blank of its own and is written as it stands (its name stays
+// visible), after an empty record.
 
 #include <algorithm>
 #include <cfloat>
@@ -94,46 +99,46 @@ StoreSlices store_slices(int* MAPA, double* MEMORY) {
 // " <name>...ERROR: TOO MANY VARIABLES.  SPACE WAS REQUESTED FOR ONLY"
 // MAXN(I6) " VARIABLES."
 [[noreturn]] void too_many_variables(const char* name, int MAXN, int& IOERR) {
-  io::Record(IOERR, ' ') << name << "...ERROR: TOO MANY VARIABLES."
+  io::Record(IOERR, ' ') << " " << name << "...ERROR: TOO MANY VARIABLES."
                          << "  SPACE WAS REQUESTED FOR ONLY" << io::I(MAXN, 6)
                          << " VARIABLES.";
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void too_many_nonzeros(const char* name, int MAXA, int& IOERR) {
-  io::Record(IOERR, ' ') << name << "...ERROR: TOO MANY NON-ZEROS."
+  io::Record(IOERR, ' ') << " " << name << "...ERROR: TOO MANY NON-ZEROS."
                          << "  SPACE WAS REQUESTED FOR ONLY" << io::I(MAXA, 6)
                          << " NON-ZEROS.";
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void bad_row(const char* name, int J, int row, int& IOERR) {
-  io::Record(IOERR, ' ') << name << "...ERROR: COLUMN" << io::I(J, 5)
+  io::Record(IOERR, ' ') << " " << name << "...ERROR: COLUMN" << io::I(J, 5)
                          << " HAS AN ENTRY IN ROW" << io::I(row, 5);
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void bad_length(const char* name, int J, long long COLLEN,
                              int& IOERR) {
-  io::Record(IOERR, ' ') << name << "...ERROR: COLUMN" << io::I(J, 5)
+  io::Record(IOERR, ' ') << " " << name << "...ERROR: COLUMN" << io::I(J, 5)
                          << " HAS LENGTH" << io::I(COLLEN, 5);
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void no_such_column(const char* name, int J, int& IOERR) {
-  io::Record(IOERR, ' ') << name << "...ERROR: VARIABLE" << io::I(J, 5)
+  io::Record(IOERR, ' ') << " " << name << "...ERROR: VARIABLE" << io::I(J, 5)
                          << " DOES NOT EXIST.";
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void invalid_index(const char* name, int J, int& IOERR) {
-  io::Record(IOERR, ' ') << name << "...ERROR: INVALID VARIABLE INDEX"
+  io::Record(IOERR, ' ') << " " << name << "...ERROR: INVALID VARIABLE INDEX"
                          << io::I(J, 5);
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void bad_bound_type(const char* name, int BNDTYP, int& IOERR) {
-  io::Record(IOERR, ' ') << name << io::X(5) << io::I(BNDTYP, 5);
+  io::Record(IOERR, ' ') << " " << name << io::X(5) << io::I(BNDTYP, 5);
   stop(kBadBoundType, IOERR);
 }
 
@@ -325,7 +330,7 @@ void XDATA5(int& N, double& CJ, double* COLA, int* COLI, int& COLLEN,
   if (J < N && COLPNT[J] < end) {
     io::Record(IOERR, ' ');
     io::Record(IOERR, ' ') << "XDATA5.. NOT ENOUGH SPACE FOR NEW COLUMN";
-    io::Record(IOERR, ' ') << io::X(4) << "J= " << io::I(J, 5) << io::X(5)
+    io::Record(IOERR, ' ') << io::X(5) << "J= " << io::I(J, 5) << io::X(5)
                            << "LENGTH= " << io::I(COLLEN, 5);
     stop(kSilent, IOERR);
   }
