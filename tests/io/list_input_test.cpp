@@ -77,20 +77,18 @@ TEST_F(KeyboardTest, TwoIntegers) {
   }
 }
 
+// Most real forms are checked against gfortran below; these are the ones
+// it cannot check or where the reader departs from it on purpose.
 TEST(ListParse, Reals) {
   struct {
     const char* text;
     bool ok;
     double value;
   } const cases[] = {
-      {"1.5", true, 1.5},     {"-2e-2", true, -0.02},  {"1d3", true, 1000.0},
-      {"1D+3", true, 1000.0}, {"1q2", true, 100.0},    {".5", true, 0.5},
-      {"5.", true, 5.0},      {"+.5e1", true, 5.0},    {"1+5", true, 1e5},
-      {"1.0-5", true, 1e-5},  {"7", true, 7.0},        {"1e-999", true, 0.0},
-      {"0.1", true, 0.1},     {"1e", false, 0},        {".", false, 0},
-      {".e3", false, 0},      {"-", false, 0},         {"1.5.2", false, 0},
-      {"0x10", false, 0},     {"1e999", false, 0},     {"abc", false, 0},
-      {"", false, 0},         {"1e5x", false, 0},      {"1,5", false, 0},
+      {"1.5", true, 1.5},   {"1d3", true, 1000.0}, {"1.0-5", true, 1e-5}, {"1e-999", true, 0.0},
+      {"1e999", false, 0},  // the runtime would give infinity
+      {".", false, 0},      {".e3", false, 0},     {"", false, 0},        {"1e5x", false, 0},
+      {"1,5", false, 0},    {"0x10", false, 0},
   };
   for (const auto& c : cases) {
     double v = -7.0;
