@@ -17,7 +17,9 @@
 // - An LP failure during the loop leaves the column values and row prices of
 //   the last successful solve in place (the final report is built from them).
 // - A column that could not be stored (no replaceable column) is not counted
-//   as generated in this iteration.
+//   as generated in this iteration; neither is a grid point whose shares are
+//   not finite (a primal point that overflowed): it would put NaN into the
+//   master LP.  With no column the solve ends on the cannot-be-met path.
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -202,7 +204,15 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
       for (int k = fterm(p); k <= lterm(p); ++k)
         rho(k) = kt(p) == 1 ? 1.0 : term(k) / vposy(p);
 
+    // A point that overflowed (a price beyond the range of exp) has no
+    // finite term shares; such a grid point yields no column.
+    auto finite_shares = [&](int iposy) {
+      for (int k = fterm(iposy); k <= lterm(iposy); ++k)
+        if (!std::isfinite(rho(k))) return false;
+      return true;
+    };
     auto add_column = [&](int iposy) {
+      if (!finite_shares(iposy)) return;
       const int before = TCLGEN;
       ADDU(C, A, NVAR, MCON, KT, FTERM, LTERM, iposy, IDPOSY.data(), NMAX,
            IPRINT, IPRG, U.data(), KEEPS.data(), TCLGEN, IDVAR, NAPP, MAXM,

@@ -19,9 +19,11 @@ class ReportFile {
   ReportFile() {
     io::reset_units();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            (std::string("posy_gp_") + info->test_suite_name() + "_" +
-             info->name() + ".OUT");
+    std::string name = std::string("posy_gp_") + info->test_suite_name() +
+                       "_" + info->name() + ".OUT";
+    for (char& ch : name)
+      if (ch == '/') ch = '_';
+    path_ = std::filesystem::temp_directory_path() / name;
     io::open_unit(8, path_.string(), io::OpenStatus::kReplace);
   }
   ~ReportFile() {
