@@ -222,7 +222,7 @@ TEST_F(Factorize, CompressionLimitDependsOnOrder) {
     ASSERT_GE(big.factor(m.entries()), 0.0);
     const int need = LA05DD.LROW + LA05DD.LENL;
     bool hit_limit = false, compressed_ok = false;
-    for (int ia = need + 2 * n; ia >= m.nnz(); ia -= std::max(1, n / 12)) {
+    for (int ia = need + n; ia >= m.nnz() && !hit_limit; ia -= std::max(1, need / 100)) {
       Lu lu(n, ia);
       const double g = lu.factor(m.entries());
       EXPECT_LE(LA05DD.NCP, mcp) << "n=" << n << " ia=" << ia;
