@@ -95,6 +95,10 @@ void XUPDX(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
 }
 
 // XLOG: the iteration's line on IOLOG (R is not printed).
+//
+// Records of blank carriage control carry that blank as their first
+// character (as every " ..." line of the engine does); a "0" record starts
+// with the text after its control character.
 void XLOG(double& DQ, int& INTYP, int& IOLOG, int& ITER, int& LEAVE,
           int& OUTTYP, double& PIVOT, int& Q, int& /*R*/, double& THETA,
           double& Z) {
@@ -102,7 +106,7 @@ void XLOG(double& DQ, int& INTYP, int& IOLOG, int& ITER, int& LEAVE,
     io::Record(IOLOG, '0') << "  ITER INTYP OUTYP ENTER LEAVE" << io::X(14)
                            << "DQ" << io::X(11) << "PIVOT" << io::X(11)
                            << "THETA" << io::X(15) << "Z";
-  io::Record(IOLOG, ' ') << io::I(ITER, 6) << io::I(INTYP, 6)
+  io::Record(IOLOG, ' ') << " " << io::I(ITER, 6) << io::I(INTYP, 6)
                          << io::I(OUTTYP, 6) << io::I(Q, 6) << io::I(LEAVE, 6)
                          << io::D(DQ, 16, 8) << io::D(PIVOT, 16, 8)
                          << io::D(THETA, 16, 8) << io::D(Z, 16, 8);
@@ -127,7 +131,8 @@ void XPRINT(int* BASIS, int& BNDTYP, double& BOUND, int& IOERR, int& IOLOG,
                          << io::X(5) << "          VALUE";
 
   auto solution_row = [&](int j, double value) {
-    io::Record(IOLOG, ' ') << io::I(j, 10) << io::X(5) << io::I(status(j), 10)
+    io::Record(IOLOG, ' ') << " " << io::I(j, 10) << io::X(5)
+                           << io::I(status(j), 10)
                            << io::X(5) << io::D(value, 15, 8);
   };
   for (int j = 1; j <= N; ++j) {
@@ -136,7 +141,7 @@ void XPRINT(int* BASIS, int& BNDTYP, double& BOUND, int& IOERR, int& IOLOG,
       if (s <= M) {
         solution_row(j, xbzero(s));
       } else {
-        io::Record(IOLOG, ' ') << io::I(j, 10) << io::X(5) << io::I(s, 10)
+        io::Record(IOLOG, ' ') << " " << io::I(j, 10) << io::X(5) << io::I(s, 10)
                                << io::X(1) << "SB" << io::X(2)
                                << io::D(xbzero(s), 15, 8);
       }
