@@ -75,7 +75,18 @@ EngineModel build_engine_model(const MpsProblem& problem) {
   for (const MpsColumn& c : problem.columns) {
     ColumnMap cm;
     cm.first = static_cast<int>(m.columns.size());
-    if (!std::isinf(c.lower)) {
+    if (c.lower == c.upper) {
+      // Fixed: folded into the row limits and the objective constant.
+      cm.form = ColumnForm::kFixed;
+      cm.first = -1;
+      cm.offset = c.lower;
+      for (const MpsEntry& en : c.entries) {
+        const auto i = static_cast<std::size_t>(en.row);
+        m.B[i] -= en.value * c.lower;
+        if (m.ROWTYP[i] == kRowRanged) m.BLOW[i] -= en.value * c.lower;
+      }
+      m.constant += c.cost * c.lower;
+    } else if (!std::isinf(c.lower)) {
       cm.form = ColumnForm::kDirect;
       add(c, 1.0, c.lower, c.upper);
     } else if (!std::isinf(c.upper)) {
@@ -139,11 +150,12 @@ std::vector<double> file_values(const EngineModel& model, const std::vector<doub
   std::vector<double> x(model.map.size());
   for (std::size_t j = 0; j < model.map.size(); ++j) {
     const ColumnMap& cm = model.map[j];
-    const auto k = static_cast<std::size_t>(cm.first);
+    const auto k = static_cast<std::size_t>(std::max(cm.first, 0));
     switch (cm.form) {
       case ColumnForm::kDirect: x[j] = cm.offset + y[k]; break;
       case ColumnForm::kNegated: x[j] = cm.offset - y[k]; break;
       case ColumnForm::kSplit: x[j] = y[k] - y[k + 1]; break;
+      case ColumnForm::kFixed: x[j] = cm.offset; break;
     }
   }
   return x;

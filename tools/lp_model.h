@@ -10,6 +10,12 @@
 // 0 "row = B", 2 "BLOW <= row <= B".  The mapping:
 //   - Minimisation is turned into maximisation by negating every cost
 //     (sense = -1); the file's objective is sense*Z + constant.
+//   - A fixed column (lower = upper) is not passed to the engine: its value
+//     times its coefficients leaves every row limit, its cost times its value
+//     goes to the objective constant.  The engine keeps bounds in 32-bit
+//     reals; a fixed value rounded so would leave rows that only fixed
+//     columns meet unsatisfiable by a few units in the 8th digit, and the
+//     engine would call the problem infeasible.
 //   - A column with a finite lower bound is passed as it is.
 //   - A column bounded above only (-inf < x <= u) becomes x = u - y,
 //     0 <= y < inf: its coefficients and cost change sign, every row limit
@@ -51,12 +57,13 @@ struct EngineColumn {
 };
 
 // How a file column is recovered: x = offset + y(first) for kDirect,
-// x = offset - y(first) for kNegated, x = y(first) - y(first+1) for kSplit.
-enum class ColumnForm { kDirect, kNegated, kSplit };
+// x = offset - y(first) for kNegated, x = y(first) - y(first+1) for kSplit,
+// x = offset for kFixed (no engine column).
+enum class ColumnForm { kDirect, kNegated, kSplit, kFixed };
 
 struct ColumnMap {
   ColumnForm form = ColumnForm::kDirect;
-  int first = 0;              // 0-based engine column index
+  int first = 0;              // 0-based engine column index (-1 for kFixed)
   double offset = 0.0;
 };
 
