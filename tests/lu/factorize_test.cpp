@@ -204,6 +204,41 @@ TEST_F(Factorize, EntryListLongerThanStorageFailsCleanly) {
   EXPECT_EQ(l[2], kPrefix + "IA IS TOO SMALL");
 }
 
+TEST_F(Factorize, NonFiniteValuesFailWithoutHarm) {
+  const double nan = std::nan("");
+  Lu lu(2, 8);
+  EXPECT_EQ(lu.factor({{nan, 1, 1}, {nan, 2, 1}, {nan, 1, 2}, {nan, 2, 2}}), -5.0);
+  Lu l2(2, 8);
+  const double inf = HUGE_VAL;
+  EXPECT_EQ(l2.factor({{inf, 1, 1}, {1.0, 2, 1}, {1.0, 1, 2}, {inf, 2, 2}}), inf);
+}
+
+// Storage just above what the factors need: many compressions, and every
+// factorisation either succeeds with consistent factors or fails with -7.
+TEST_F(Factorize, TightStorageKeepsFactorsConsistent) {
+  lutest::Gen g(31);
+  int compressed = 0;
+  for (int rep = 0; rep < 60; ++rep) {
+    const int n = g.uniform_int(5, 80);
+    auto m = rep % 2 ? g.general(n, 3.0) : g.lp_basis(n, 0.3);
+    if (!lutest::DenseLu(m).regular()) continue;
+    Lu big(n, 50 * m.nnz());
+    ASSERT_GE(big.factor(m.entries()), 0.0);
+    const int need = LA05DD.LROW + LA05DD.LENL;
+    for (int slack : {0, 1, 2, 3, 5, 8, n / 2, n}) {
+      Lu lu(n, std::max(need, m.nnz()) + slack);
+      const double gr = lu.factor(m.entries());
+      if (gr == -7.0) continue;
+      ASSERT_GE(gr, 0.0);
+      compressed += LA05DD.NCP > 0;
+      ASSERT_EQ(lutest::check_invariants(lu), "") << "rep " << rep << " slack " << slack;
+      auto b = g.vector(n);
+      EXPECT_LT(lutest::rel_residual(m, lu.solve(b, true), b, true), 1e-12);
+    }
+  }
+  EXPECT_GT(compressed, 50);
+}
+
 // A matrix whose factorisation needs a lot of fill: random sparse with
 // four entries per column.
 lutest::SparseMatrix fill_heavy(int n, unsigned seed) {
@@ -231,6 +266,7 @@ TEST_F(Factorize, CompressionLimitDependsOnOrder) {
         if (LA05DD.NCP == mcp) hit_limit = true;
       } else {
         if (LA05DD.NCP > 0) compressed_ok = true;
+        EXPECT_EQ(lutest::check_invariants(lu), "") << "ia=" << ia;
         auto b = lutest::Gen(1).vector(n);
         auto x = lu.solve(b, false);
         EXPECT_LT(lutest::rel_residual(m, x, b, false), 1e-12) << "ia=" << ia;
