@@ -312,7 +312,145 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
             double* XBZERO, double* YQ, double& Z);
 
 // ---- Dual simplex ----
+//
+// Bounded-variable dual simplex from the basis in place (factorised, with
+// BASCB/BASLB/BASUB and its prices UZERO).  First every nonbasic column of
+// status 0/-1 is put at the bound its reduced cost asks for (d > 0: upper,
+// else lower), then XDPH2 iterates, then the basis is refactorised and the
+// residuals checked (EPS2 primal, EPS1 dual; YQ is the work array).
+//   DTERM 1 optimal; 2 dual unbounded, the LP is infeasible (DUNBR = row);
+//         3 dual feasibility lost (DFEASQ = column); 4 optimal but the
+//         accuracy check failed; 5 no dual-feasible start (DFEASQ = the
+//         column: a nonbasic free column, or d > 0 without a finite upper
+//         bound, or d <= 0 without a finite lower bound).
+//   ITERD iterations.  Basis, factors, STATUS, XBZERO, UZERO, Z are left in
+//   their final state whatever DTERM says.  BETAR, YQ (MAXM) are scratch;
+//   entries M+1..MAXM of UZERO are set to 0.  PRINT: 0 silent, nonzero the
+//   outcome lines, 2 a line per refactorisation, 3 a log line per iteration.
+//   Stops: M outside 1..MAXM (1), N outside 1..MAXN (2), eleven rejected
+//   pivots in a row (0), a failed factorisation (in XFACT).
+void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
+           double* BETAR, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
+           int& COLMAX, int& DFEASQ, int& DTERM, int& DUNBR, int& FACTOR,
+           int& IOERR, int& IOLOG, int& ITERD, int& LENMA, int& LENMI,
+           int& LENMY, int& M, int* MAPA, int* MAPI, int& MAXM, int& MAXN,
+           double* MEMORY, int& N, int& NTYPE2, int& PRINT, int* STATUS,
+           double* UZERO, double* XBZERO, double* YQ, double& Z);
+// The dual iterations from a dual-feasible basis; FACTIT counts basis
+// changes since the last factorisation; DTERM 1, 2 or 3 as above.
+void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
+           double* BETAR, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
+           int& COLMAX, int& DFEASQ, int& DTERM, int& DUNBR, int& FACTIT,
+           int& FACTOR, int& IOERR, int& IOLOG, int& ITER, int& LENMA,
+           int& LENMI, int& LENMY, int& M, int* MAPA, int* MAPI, int& MAXM,
+           int& MAXN, double* MEMORY, int& N, int& NTYPE2, int& PRINT,
+           int* STATUS, double* UZERO, double* XBZERO, double* YQ, double& Z);
+// Leaving row: the largest violation of BASLB(I) <= XBZERO(I) <= BASUB(I)
+// (at least ZL) over rows not in REJECT(1..NREJ).  OUTTYP 1 below its
+// lower bound, -1 above its upper bound (wins equal violations), R = 0 and
+// OUTTYP = 0 when none; GR the violation.  Stops: M (1).
+void XDCHR(double* BASLB, double* BASUB, double& GR, int& IOERR, int& M,
+           int& MAXM, int& NREJ, int& OUTTYP, int& R, int* REJECT,
+           double* XBZERO);
+// Dual ratio test for a leaving row with BETAR(1..MAXM) = its row of the
+// basis inverse and OUTTYP (1: the leaving variable must increase, -1:
+// decrease).  Out: Q entering column, INTYP (1 from its lower bound, -1
+// from its upper), PIVOT = BETAR.a(Q), LAMBDA the dual step; DUNBDD when
+// no column can enter; DFEAS false (Q the column, a line " FDCHQ " ... on
+// IOERR with its reduced cost) when a nonbasic column is dual infeasible.
+// FDCHQ reads the packed store (PROFIT, ACOEFF, COLPNT, ROWNOS as FCAND
+// does); XDCHQ fetches each column (XGETAJ, XDOT; COLA/COLI scratch).
+// BETAR and UZERO must be finite (zero) in M+1..MAXM.  Stops: N (2).
+void FDCHQ(double* BETAR, double* COLA, int* COLI, int& COLMAX, bool& DFEAS,
+           int& INTYP, int& IOERR, double& LAMBDA, int& LENMA, int& LENMY,
+           int* MAPA, int& MAXM, int& MAXN, double* MEMORY, int& N,
+           int& OUTTYP, double& PIVOT, int& Q, int* STATUS, bool& DUNBDD,
+           double* UZERO, float* PROFIT, float* ACOEFF, int* COLPNT,
+           int* ROWNOS, int& MAXA);
+void XDCHQ(double* BETAR, double* COLA, int* COLI, int& COLMAX, bool& DFEAS,
+           int& INTYP, int& IOERR, double& LAMBDA, int& LENMA, int& LENMY,
+           int* MAPA, int& MAXM, int& MAXN, double* MEMORY, int& N,
+           int& OUTTYP, double& PIVOT, int& Q, int* STATUS, bool& DUNBDD,
+           double* UZERO);
 
 // ---- Ranging ----
+//
+// Post-optimal ranging from an optimal basis with current factors, XBZERO
+// and prices UZERO; nothing of the solution changes.  UP true: increase
+// the datum, false: decrease.  Codes (PBCODE, PCCODE, PDCODE(i)): 1 finite
+// break point BREAK; 2 no limit (BREAK = +BIG or -BIG); 3 (LONG) beyond the
+// break point no pivot restores optimality.  RATE: objective change per
+// unit move in the chosen direction.  BETAR, YQ (MAXM) are scratch and
+// COLA/COLI too.  A primal or dual infeasible solution stops the program
+// with its lines (XSTOP 0); M, N (1, 2).
+//
+// XRANGB: right-hand side of row IROW (1..M).  Out: BREAK, RATE, LEAVE and
+// OUTTYP (1: it leaves at its lower bound, -1: upper); with LONG also the
+// column ENTER that would replace it and its INTYP (PBCODE 3: none can).
+void XRANGB(double* B, int* BASIS, double* BASLB, double* BASUB,
+            double* BETAR, double& BREAK, double* COLA, int* COLI,
+            int& COLMAX, int& ENTER, int& INTYP, int& IOERR, int& IROW,
+            int& LEAVE, int& LENMA, int& LENMI, int& LENMY, bool& LONG,
+            int& M, int* MAPA, int* MAPI, int& MAXM, int& MAXN,
+            double* MEMORY, int& N, int& OUTTYP, int& PBCODE, double& RATE,
+            int* STATUS, bool& UP, double* UZERO, double* XBZERO, double* YQ);
+// XRANGC: cost of column JCOL (1..N).  Out: BREAK, RATE, ENTER, INTYP; with
+// LONG also LEAVE, OUTTYP from the primal ratio test of ENTER (PCCODE 3:
+// unbounded; a bound flip gives LEAVE = ENTER, OUTTYP = 0).
+void XRANGC(int* BASIS, double* BASLB, double* BASUB, double* BETAR,
+            int& BNDTYP, double& BOUND, double& BREAK, double* COLA,
+            int* COLI, int& COLMAX, int& ENTER, int& INTYP, int& IOERR,
+            int& JCOL, int& LEAVE, int& LENMA, int& LENMI, int& LENMY,
+            bool& LONG, int& M, int* MAPA, int* MAPI, int& MAXM, int& MAXN,
+            double* MEMORY, int& N, int& NTYPE2, int& OUTTYP, int& PCCODE,
+            double& RATE, int* STATUS, bool& UP, double* UZERO,
+            double* XBZERO, double* YQ);
+// XRANGD: costs of all basic columns.  Out per position i = 1..M:
+// BREAK(i), ENTER(i), INTYPD(i), PDCODE(i).
+void XRANGD(double* BASCB, int* BASIS, double* BASLB, double* BASUB,
+            int& BNDTYP, double& BOUND, double* BREAK, double* COLA,
+            int* COLI, int& COLMAX, int* ENTER, int* INTYPD, int& IOERR,
+            int& LENMA, int& LENMI, int& LENMY, int& M, int* MAPA, int* MAPI,
+            int& MAXM, int& MAXN, double* MEMORY, int& N, int& NTYPE2,
+            int* PDCODE, int* STATUS, bool& UP, double* UZERO,
+            double* XBZERO, double* YQ);
 
 // ---- Parametric step and restart ----
+//
+// XPARAB: from an optimal basis, moves B along DIRECT(1..M) to the next
+// break point: ALPHA the step, R the position that leaves (LEAVE its
+// column).  PBCODE 1 found; 2 no break point (nothing changes); 3 the
+// dual ratio test finds no entering column (or only a pivot below EPS3):
+// beyond ALPHA the LP is infeasible (B, XBZERO, Z have been moved to the
+// break point when CHANGE).  With CHANGE true the step is carried out (B,
+// XBZERO, Z move by ALPHA) and the dual pivot at the break point is made
+// (factors, BASIS, STATUS, BASCB/BASLB/BASUB, UZERO; FACTIT/FACTOR
+// refactorisation).  PRINT > 1 logs the pivot (XLOG, iteration 0).
+// Stops: M (1), N (2), a primal infeasible start, lost dual feasibility.
+void XPARAB(double& ALPHA, double* B, double* BASCB, int* BASIS,
+            double* BASLB, double* BASUB, double* BETAR, int& BNDTYP,
+            double& BOUND, bool& CHANGE, double* COLA, int* COLI,
+            int& COLMAX, double* DIRECT, int& FACTIT, int& FACTOR, int& IOERR,
+            int& IOLOG, int& LEAVE, int& LENMA, int& LENMI, int& LENMY,
+            int& M, int* MAPA, int* MAPI, int& MAXM, int& MAXN,
+            double* MEMORY, int& N, int& NTYPE2, int& PBCODE, int& PRINT,
+            int& R, int* STATUS, double* UZERO, double* XBZERO, double* YQ,
+            double& Z);
+// XSTART: installs the caller's basis BASIS(1..M) (STATUS consistent with
+// it): BASCB, BASLB, BASUB from the store (free slack -BIG..BIG,
+// artificial 0..0), factors, XBZERO, Z, prices UZERO (entries M+1..MAXM
+// set to 0).  SCODE = 1.  Stops: M (1), a BASIS entry outside 1..N (2),
+// a singular basis (in XFACT).
+void XSTART(double* B, double* BASCB, int* BASIS, double* BASLB,
+            double* BASUB, int& BNDTYP, double& BOUND, double* COLA,
+            int* COLI, int& COLMAX, int& IOERR, int& LENMA, int& LENMI,
+            int& LENMY, int& M, int* MAPA, int* MAPI, int& MAXM, int& MAXN,
+            double* MEMORY, int& N, int& NTYPE2, int& SCODE, int* STATUS,
+            double* UZERO, double* XBZERO, double& Z);
+// XCAND: FCAND with every scanned column fetched through XGETAJ and priced
+// with XDOT (same window, candidate test, list order and outputs).
+void XCAND(int* BASIS, int* CAND, double* CANDA, double* CANDCJ, int* CANDI,
+           int* CANDL, double* COLA, int* COLI, int& COLMAX, int& IOERR,
+           int& LENMA, int& LENMY, int& LOOK, int& M, int* MAPA, int& MAXM,
+           int& MAXN, double* MEMORY, int& N, int& PICK, int& PHASE,
+           int& PPRIME, int& START1, int& START2, int* STATUS, double* UZERO);

@@ -1,0 +1,517 @@
+// dual_simplex.cpp — the bounded-variable dual simplex method.
+//
+//   XDUAL  driver: puts every nonbasic column at the bound its reduced cost
+//          asks for, iterates (XDPH2), then refactorises and checks the
+//          accuracy.  DTERM 1 optimal, 2 dual unbounded (DUNBR the row),
+//          3 dual feasibility lost (DFEASQ the column), 4 optimal but the
+//          accuracy check failed, 5 no dual-feasible start (DFEASQ).
+//   XDPH2  the iterations: leaving row, row of the inverse, entering
+//          column, pivot, updates of values, prices and factors.
+//   XDCHR  leaving row: the largest bound violation (upper wins ties).
+//   FDCHQ  dual ratio test over the packed store.
+//   XDCHQ  the same ratio test through XGETAJ and XDOT.
+//
+// The engine maximises; a column at its lower bound (status 0) is dual
+// feasible with reduced cost d <= 0, one at its upper bound (status -1)
+// with d >= 0.  With BETAR = row R of the basis inverse, a step LAMBDA of
+// the prices (u += LAMBDA * BETAR) changes d(j) by -LAMBDA * BETAR.a(j);
+// the ratio test takes the largest step that keeps every d(j) of the right
+// sign and names the column that reaches zero first.
+//
+// Row-indexed vectors (UZERO, BETAR, YQ) have MAXM entries.  Filler
+// entries of the store name rows up to MAXM, so XDUAL and XDPH2 keep
+// entries M+1..MAXM of UZERO and BETAR at zero; entries of a fetched column
+// beyond MAXM (only filler can be there) are ignored.
+
+#include <cmath>
+
+#include "io/edit.h"
+#include "io/one_based.h"
+#include "io/record.h"
+#include "lp/engine.h"
+#include "lp/postopt_support.h"
+#include "lp/workspace.h"
+
+namespace {
+
+using lp::postopt::stop;
+
+constexpr int kBadRows = 1;     // XSTOP: " INVALID NUMBER OF CONSTRAINTS."
+constexpr int kBadColumns = 2;  // XSTOP: " INVALID NUMBER OF VARIABLES."
+constexpr int kSilent = 0;      // XSTOP: no line of its own
+
+constexpr int kAtLower = 0;      // STATUS: nonbasic at lower bound
+constexpr int kAtUpper = -1;     // STATUS: nonbasic at upper bound
+constexpr int kFree = -2;        // STATUS: free column
+constexpr int kArtificial = -3;  // STATUS: equality artificial
+
+constexpr int kMaxRejected = 10;  // rejected pivots tolerated in a row
+
+// Products of one nonbasic column with BETAR and UZERO, and its cost.
+struct ColumnProducts {
+  double BRAJ;  // BETAR . a(j), cleaned
+  double UZAJ;  // UZERO . a(j), cleaned
+  double CJ;    // cost
+};
+
+// Clears a sum that is zero up to rounding (absolute and relative tests).
+double cleaned(double sum, double abs_sum) {
+  const double ZL = RVNCOM.ZL;
+  const double mag = std::fabs(sum);
+  return (mag < ZL || mag < ZL * abs_sum) ? 0.0 : sum;
+}
+
+// The dual ratio test shared by FDCHQ and XDCHQ; PRODUCTS(J) gives the
+// column's products.  NAME starts the message lines (" FDCHQ ", " XDCHQ ").
+template <typename Products>
+void dual_ratio_test(const char* NAME, Products products, bool& DFEAS,
+                     int& INTYP, int& IOERR, double& LAMBDA, int& MAXN,
+                     int& N, int& OUTTYP, double& PIVOT, int& Q, int* STATUS,
+                     bool& DUNBDD) {
+  io::F1<int> status(STATUS);
+  const double BIG = RVNCOM.BIG;
+  const double ZL = RVNCOM.ZL;
+  const double ZLC = RVNCOM.ZLC;
+
+  // 1. Size.
+  if (N < 1 || N > MAXN) {
+    io::Record(IOERR, ' ') << NAME << io::X(5) << io::I(N, 5);
+    stop(kBadColumns, IOERR);
+  }
+
+  // 2. Running bests of both kinds.
+  const bool up = (OUTTYP == 1);  // the leaving variable must increase
+  DFEAS = true;
+  DUNBDD = false;
+  INTYP = 0;
+  Q = 0;
+  PIVOT = 0.0;
+  const double start = up ? BIG : -BIG;
+  double LAMBLO = start, LAMBHI = start, PIVLO = 0.0, PIVHI = 0.0;
+  int QLO = 0, QHI = 0;
+  LAMBDA = start;
+
+  // 3. Every nonbasic column that can be priced.
+  for (int J = 1; J <= N; ++J) {
+    const int s = status(J);
+    if (s > 0 || s <= kArtificial) continue;
+    double DJ = 0.0;
+    if (s == kFree) {
+      // A nonbasic free column is never dual feasible; its own reduced
+      // cost goes into the message.
+      const ColumnProducts p = products(J);
+      DJ = p.CJ - p.UZAJ;
+      if (std::fabs(DJ) < ZLC) DJ = 0.0;
+    } else {
+      const ColumnProducts p = products(J);
+      // 3.1-3.2 Sign of the pivot: the entering move must push the leaving
+      // variable towards its violated bound.
+      const double BRAJ = p.BRAJ;
+      const bool lower = (s == kAtLower);
+      const bool eligible = (lower == up) ? (BRAJ < 0.0) : (BRAJ > 0.0);
+      if (!eligible) continue;
+      // 3.3 Reduced cost; a wrong sign means dual feasibility is lost.
+      DJ = p.CJ - p.UZAJ;
+      if (std::fabs(DJ) < ZLC) DJ = 0.0;
+      const bool infeasible = lower ? (DJ > 0.0) : (DJ < 0.0);
+      if (!infeasible) {
+        // 3.4 The ratio competes with the best of its kind.
+        double TEMP = DJ / BRAJ;
+        if (std::fabs(TEMP) < ZL) TEMP = 0.0;
+        double& best = lower ? LAMBLO : LAMBHI;
+        double& bestpiv = lower ? PIVLO : PIVHI;
+        int& bestq = lower ? QLO : QHI;
+        const bool candidate = up ? (TEMP <= best) : (TEMP >= best);
+        if (candidate &&
+            (TEMP != best || std::fabs(BRAJ) >= std::fabs(bestpiv))) {
+          best = TEMP;
+          bestpiv = BRAJ;
+          bestq = J;
+        }
+        continue;
+      }
+    }
+    // 5. Dual feasibility lost at J.
+    DFEAS = false;
+    Q = J;
+    io::Record(IOERR, ' ') << NAME << io::X(5) << "J=" << io::I(J, 5)
+                           << io::X(5) << "STATUS=" << io::I(s, 3) << io::X(5)
+                           << "DJ=" << io::D(DJ, 16, 8);
+    return;
+  }
+
+  // 4. Final choice; a tie between the kinds keeps the lower-bound kind.
+  if (up ? (LAMBLO < LAMBDA) : (LAMBDA < LAMBLO)) {
+    LAMBDA = LAMBLO;
+    Q = QLO;
+    PIVOT = PIVLO;
+    INTYP = 1;
+  }
+  if (up ? (LAMBHI < LAMBDA) : (LAMBDA < LAMBHI)) {
+    LAMBDA = LAMBHI;
+    Q = QHI;
+    PIVOT = PIVHI;
+    INTYP = -1;
+  }
+  if (Q == 0 && INTYP == 0) DUNBDD = true;
+}
+
+}  // namespace
+
+// ---- XDUAL ----------------------------------------------------------------
+
+void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
+           double* BETAR, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
+           int& COLMAX, int& DFEASQ, int& DTERM, int& DUNBR, int& FACTOR,
+           int& IOERR, int& IOLOG, int& ITERD, int& LENMA, int& LENMI,
+           int& LENMY, int& M, int* MAPA, int* MAPI, int& MAXM, int& MAXN,
+           double* MEMORY, int& N, int& NTYPE2, int& PRINT, int* STATUS,
+           double* UZERO, double* XBZERO, double* YQ, double& Z) {
+  io::F1<int> basis(BASIS), status(STATUS);
+  io::F1<double> bascb(BASCB), baslb(BASLB), basub(BASUB), uzero(UZERO);
+  const double BIG = RVNCOM.BIG;
+  const double ZLC = RVNCOM.ZLC;
+
+  // 1. Sizes.
+  if (M < 1 || M > MAXM) {
+    io::Record(IOERR, ' ') << " XDUAL " << io::X(5) << io::I(M, 5);
+    stop(kBadRows, IOERR);
+  }
+  if (N < 1 || N > MAXN) {
+    io::Record(IOERR, ' ') << " XDUAL " << io::X(5) << io::I(N, 5);
+    stop(kBadColumns, IOERR);
+  }
+
+  // 2. Counters.
+  ITERD = 0;
+  int FACTIT = 0;
+  DTERM = 0;
+  DFEASQ = 0;
+  DUNBR = 0;
+  lp::postopt::clear_tail(UZERO, M, MAXM);
+
+  // 3. Dual-feasible start: each nonbasic column at the bound its reduced
+  // cost asks for.
+  for (int J = 1; J <= N; ++J) {
+    const int s = status(J);
+    if (s > 0 || s <= kArtificial) continue;
+    if (s == kFree) {
+      bool basic = false;
+      for (int I = 1; I <= M && !basic; ++I) basic = (basis(I) == J);
+      if (basic) continue;
+      DFEASQ = J;
+      DTERM = 5;
+      return;
+    }
+    double CJ = 0.0;
+    int COLLEN = 0;
+    lp::postopt::fetch_column(J, CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA,
+                              LENMY, MAPA, MEMORY, MAXM);
+    double dot = 0.0;
+    XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, UZERO, dot);
+    double DJ = CJ - dot;
+    if (std::fabs(DJ) < ZLC) DJ = 0.0;
+    double LJ = 0.0, UJ = BIG;
+    lp::postopt::column_bounds(BNDTYP, BOUND, NTYPE2, J, IOERR, LENMA, LENMY,
+                               MAPA, MEMORY, LJ, UJ);
+    if (DJ > 0.0) {
+      if (!(UJ < BIG)) {
+        DFEASQ = J;
+        DTERM = 5;
+        return;
+      }
+      status(J) = kAtUpper;
+    } else {
+      if (!(LJ > -BIG)) {
+        DFEASQ = J;
+        DTERM = 5;
+        return;
+      }
+      status(J) = kAtLower;
+    }
+  }
+
+  // 4. Basic solution at the new nonbasic values; artificials fixed at 0.
+  XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
+         LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
+  for (int I = 1; I <= M; ++I) {
+    if (status(basis(I)) == kArtificial) {
+      baslb(I) = 0.0;
+      basub(I) = 0.0;
+    }
+  }
+
+  // 5. The iterations.
+  XDPH2(B, BASCB, BASIS, BASLB, BASUB, BETAR, BNDTYP, BOUND, COLA, COLI,
+        COLMAX, DFEASQ, DTERM, DUNBR, FACTIT, FACTOR, IOERR, IOLOG, ITERD,
+        LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, NTYPE2,
+        PRINT, STATUS, UZERO, XBZERO, YQ, Z);
+  if (DTERM != 1) return;
+
+  // 6. Fresh factors, values and prices, and the accuracy check.
+  int FCODE = 0;
+  XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
+        LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
+  XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
+         LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
+  for (int I = 1; I <= M; ++I) uzero(I) = bascb(I);
+  XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+  double DERROR = 0.0, PERROR = 0.0;
+  int DINDEX = 0, PINDEX = 0;
+  bool DOK = true, POK = true;
+  double DTOLER = RVNCOM.EPS1, PTOLER = RVNCOM.EPS2;
+  XCHECK(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, DERROR, DINDEX, DOK,
+         DTOLER, IOERR, LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N, PERROR,
+         PINDEX, POK, PTOLER, STATUS, UZERO, YQ, XBZERO);
+  if (!POK || !DOK) DTERM = 4;
+}
+
+// ---- XDPH2 ----------------------------------------------------------------
+
+void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
+           double* BETAR, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
+           int& COLMAX, int& DFEASQ, int& DTERM, int& DUNBR, int& FACTIT,
+           int& FACTOR, int& IOERR, int& IOLOG, int& ITER, int& LENMA,
+           int& LENMI, int& LENMY, int& M, int* MAPA, int* MAPI, int& MAXM,
+           int& MAXN, double* MEMORY, int& N, int& NTYPE2, int& PRINT,
+           int* STATUS, double* UZERO, double* XBZERO, double* YQ,
+           double& Z) {
+  io::F1<int> basis(BASIS), mapa(MAPA);
+  io::F1<double> bascb(BASCB), betar(BETAR), uzero(UZERO);
+  const double ZL = RVNCOM.ZL;
+  const double ZLC = RVNCOM.ZLC;
+  const double EPS3 = RVNCOM.EPS3;
+
+  // Slices of the workspace read by the ratio test.
+  float* PROFIT = lp::f32_slice(MEMORY, mapa(3));
+  float* ACOEFF = lp::f32_slice(MEMORY, mapa(4));
+  int* COLPNT = lp::i32_slice(MEMORY, mapa(5));
+  int* ROWNOS = lp::i32_slice(MEMORY, mapa(6));
+  int& MAXA = *lp::i32_slice(MEMORY, mapa(7));
+
+  ITER = 0;
+  int NREJ = 0;
+  int REJECT[kMaxRejected] = {};
+  lp::postopt::clear_tail(UZERO, M, MAXM);
+
+  for (;;) {
+    // 1. Leaving row.
+    double GR = 0.0;
+    int R = 0, OUTTYP = 0;
+    XDCHR(BASLB, BASUB, GR, IOERR, M, MAXM, NREJ, OUTTYP, R, REJECT, XBZERO);
+    if (R == 0) {
+      DTERM = 1;
+      if (PRINT != 0) {
+        io::Record(IOLOG, '0') << "DUAL PHASE2...OPTIMAL SOLUTION FOUND";
+      }
+      return;
+    }
+
+    // 2. Row R of the basis inverse.
+    int LEAVE = basis(R);
+    lp::postopt::unit_vector(BETAR, R, MAXM);
+    XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, BETAR);
+
+    // 3. Entering column.
+    bool DFEAS = true, DUNBDD = false;
+    int INTYP = 0, Q = 0;
+    double LAMBDA = 0.0, PIVOT = 0.0;
+    FDCHQ(BETAR, COLA, COLI, COLMAX, DFEAS, INTYP, IOERR, LAMBDA, LENMA,
+          LENMY, MAPA, MAXM, MAXN, MEMORY, N, OUTTYP, PIVOT, Q, STATUS, DUNBDD,
+          UZERO, PROFIT, ACOEFF, COLPNT, ROWNOS, MAXA);
+    if (!DFEAS) {
+      DTERM = 3;
+      DFEASQ = Q;
+      if (PRINT != 0) {
+        io::Record(IOLOG, '0') << "DUAL PHASE2...DUAL FEASIBILITY LOST"
+                               << io::X(5) << "COLUMN" << io::I(Q, 5);
+      }
+      return;
+    }
+    if (DUNBDD) {
+      DTERM = 2;
+      DUNBR = R;
+      if (PRINT != 0) {
+        io::Record(IOLOG, '0') << "DUAL PHASE2...THE DUAL PROBLEM IS UNBOUNDED"
+                               << io::X(15) << "ROW" << io::I(R, 5);
+      }
+      return;
+    }
+
+    // 4. Pivot size.
+    if (std::fabs(PIVOT) <= EPS3) {
+      NREJ = NREJ + 1;
+      if (NREJ > kMaxRejected) {
+        io::Record(IOERR, '0')
+            << "XDPH2...PROBLEM ABANDONED...TOO MANY REJECTED PIVOTS";
+        stop(kSilent, IOERR);
+      }
+      io::Record(IOERR, '0') << "XDPH2...ITERATION" << io::I(ITER, 5)
+                             << io::X(5) << "PIVOT REJECTED" << "ROW="
+                             << io::I(R, 5) << io::X(5) << "PIVOT="
+                             << io::D(PIVOT, 16, 8);
+      REJECT[NREJ - 1] = R;
+      continue;
+    }
+
+    // 5. Accepted: transform the entering column and update the factors.
+    NREJ = 0;
+    double CJ = 0.0;
+    int COLLEN = 0;
+    lp::postopt::fetch_column(Q, CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA,
+                              LENMY, MAPA, MEMORY, MAXM);
+    lp::postopt::scatter(COLA, COLI, COLLEN, MAXM, YQ);
+    XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
+    int UCODE = 0;
+    XUPDAT(IOERR, LENMI, LENMY, M, MAPI, MEMORY, R, UCODE);
+    bascb(R) = CJ;
+
+    // 6. Bounds of the entering column.
+    double LQ = 0.0, UQ = 0.0;
+    lp::postopt::column_bounds(BNDTYP, BOUND, NTYPE2, Q, IOERR, LENMA, LENMY,
+                               MAPA, MEMORY, LQ, UQ);
+
+    // 7. Primal step and objective change.
+    double THETA = std::fabs(GR / PIVOT);
+    if (THETA < ZL) THETA = 0.0;
+    double DQ = PIVOT * LAMBDA;
+    if (std::fabs(DQ) < ZLC) DQ = 0.0;
+
+    // 8. Values, basis, statuses and Z.
+    XUPDX(BASIS, BASLB, BASUB, DQ, INTYP, LQ, M, MAXM, MAXN, N, OUTTYP, Q, R,
+          STATUS, THETA, UQ, XBZERO, YQ, Z);
+
+    // 9. Prices.
+    for (int I = 1; I <= M; ++I) {
+      double u = uzero(I) + betar(I) * LAMBDA;
+      uzero(I) = (std::fabs(u) < ZLC) ? 0.0 : u;
+    }
+
+    // 10. Log.
+    ITER = ITER + 1;
+    if (PRINT == 3) {
+      XLOG(DQ, INTYP, IOLOG, ITER, LEAVE, OUTTYP, PIVOT, Q, R, THETA, Z);
+    }
+
+    // 11. Refactorisation.
+    FACTIT = FACTIT + 1;
+    if (FACTIT > FACTOR) {
+      int FCODE = 0;
+      XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR,
+            LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
+      FACTIT = 0;
+      XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
+             LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
+      for (int I = 1; I <= M; ++I) uzero(I) = bascb(I);
+      XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+      if (PRINT == 2) {
+        io::Record(IOLOG, ' ') << " ITERATION=" << io::I(ITER, 6) << io::X(5)
+                               << "DUAL OBJECTIVE=" << io::D(Z, 16, 8);
+      }
+    }
+  }
+}
+
+// ---- XDCHR ----------------------------------------------------------------
+
+void XDCHR(double* BASLB, double* BASUB, double& GR, int& IOERR, int& M,
+           int& MAXM, int& NREJ, int& OUTTYP, int& R, int* REJECT,
+           double* XBZERO) {
+  io::F1<double> baslb(BASLB), basub(BASUB), xbzero(XBZERO);
+  io::F1<int> reject(REJECT);
+  const double ZL = RVNCOM.ZL;
+
+  // 1. Size.
+  if (M < 1 || M > MAXM) {
+    io::Record(IOERR, ' ') << " XDCHR " << io::X(5) << io::I(M, 5);
+    stop(kBadRows, IOERR);
+  }
+
+  // 2. The largest violation of each kind; the first row keeps a tie.
+  double GLOW = 0.0, GHIGH = 0.0;
+  int RLOW = 0, RHIGH = 0;
+  for (int I = 1; I <= M; ++I) {
+    bool rejected = false;
+    for (int k = 1; k <= NREJ && !rejected; ++k) rejected = (reject(k) == I);
+    if (rejected) continue;
+    if (baslb(I) > xbzero(I)) {
+      const double g = baslb(I) - xbzero(I);
+      if (g > GLOW) {
+        GLOW = g;
+        RLOW = I;
+      }
+    } else if (xbzero(I) > basub(I)) {
+      const double g = xbzero(I) - basub(I);
+      if (g > GHIGH) {
+        GHIGH = g;
+        RHIGH = I;
+      }
+    }
+  }
+
+  // 3. Choice: the upper violation wins a tie.
+  R = 0;
+  OUTTYP = 0;
+  GR = 0.0;
+  if (GLOW >= ZL) {
+    R = RLOW;
+    GR = GLOW;
+    OUTTYP = 1;
+  }
+  if (GHIGH >= ZL && GHIGH >= GR) {
+    R = RHIGH;
+    GR = GHIGH;
+    OUTTYP = -1;
+  }
+}
+
+// ---- FDCHQ and XDCHQ ------------------------------------------------------
+
+void FDCHQ(double* BETAR, double* /*COLA*/, int* /*COLI*/, int& /*COLMAX*/,
+           bool& DFEAS, int& INTYP, int& IOERR, double& LAMBDA,
+           int& /*LENMA*/, int& /*LENMY*/, int* /*MAPA*/, int& MAXM,
+           int& MAXN, double* /*MEMORY*/, int& N, int& OUTTYP, double& PIVOT,
+           int& Q, int* STATUS, bool& DUNBDD, double* UZERO, float* PROFIT,
+           float* ACOEFF, int* COLPNT, int* ROWNOS, int& /*MAXA*/) {
+  // Products over the packed column: entries COLPNT(J-1)+1..COLPNT(J), a
+  // row number 0 ending the column early; rows beyond MAXM (filler of a
+  // larger caller) are not read.
+  auto products = [&](int J) {
+    double braj = 0.0, babs = 0.0, uzaj = 0.0, uabs = 0.0;
+    const int kend = COLPNT[J];
+    for (int k = COLPNT[J - 1]; k < kend; ++k) {
+      const int row = ROWNOS[k];
+      if (row == 0) break;
+      if (row > MAXM) continue;
+      const double a = static_cast<double>(ACOEFF[k]);
+      const double tb = a * BETAR[row - 1];
+      const double tu = a * UZERO[row - 1];
+      braj += tb;
+      babs += std::fabs(tb);
+      uzaj += tu;
+      uabs += std::fabs(tu);
+    }
+    return ColumnProducts{cleaned(braj, babs), cleaned(uzaj, uabs),
+                          static_cast<double>(PROFIT[J - 1])};
+  };
+  dual_ratio_test(" FDCHQ ", products, DFEAS, INTYP, IOERR, LAMBDA, MAXN, N,
+                  OUTTYP, PIVOT, Q, STATUS, DUNBDD);
+}
+
+void XDCHQ(double* BETAR, double* COLA, int* COLI, int& COLMAX, bool& DFEAS,
+           int& INTYP, int& IOERR, double& LAMBDA, int& LENMA, int& LENMY,
+           int* MAPA, int& MAXM, int& MAXN, double* MEMORY, int& N,
+           int& OUTTYP, double& PIVOT, int& Q, int* STATUS, bool& DUNBDD,
+           double* UZERO) {
+  auto products = [&](int J) {
+    ColumnProducts p{0.0, 0.0, 0.0};
+    int COLLEN = 0;
+    lp::postopt::fetch_column(J, p.CJ, COLA, COLI, COLLEN, COLMAX, IOERR,
+                              LENMA, LENMY, MAPA, MEMORY, MAXM);
+    XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, BETAR, p.BRAJ);
+    XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, UZERO, p.UZAJ);
+    return p;
+  };
+  dual_ratio_test(" XDCHQ ", products, DFEAS, INTYP, IOERR, LAMBDA, MAXN, N,
+                  OUTTYP, PIVOT, Q, STATUS, DUNBDD);
+}
