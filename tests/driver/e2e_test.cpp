@@ -182,7 +182,9 @@ TEST_F(Posy, RunParametersFromParmsPos) {
   const RunResult broken = run(keys);
   EXPECT_TRUE(ends_normally(broken)) << broken.screen;
   EXPECT_EQ(report_body(), complete);
-  if (kSolver) EXPECT_NE(complete, absent) << "print switches had no effect";
+  if (kSolver) {
+    EXPECT_NE(complete, absent) << "print switches had no effect";
+  }
 }
 
 TEST_F(Posy, LimitsPromptRepeatsUntilTwoIntegersAreRead) {
@@ -195,9 +197,10 @@ TEST_F(Posy, LimitsPromptRepeatsUntilTwoIntegersAreRead) {
   const auto first = r.screen.find(block);
   ASSERT_NE(first, std::string::npos) << r.screen;
   EXPECT_NE(r.screen.find(block, first + 1), std::string::npos) << r.screen;
-  if (kSolver)
+  if (kSolver) {
     EXPECT_NE(file("BOX.OUT").find(" ****TERMINATED: END OF     0 ITERATIONS"),
               std::string::npos);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -327,8 +330,9 @@ TEST_F(Posy, BadDataFilesAreRefusedWithTheGroupNamed) {
     put("BAD.DAT", c.text);
     const RunResult r = run("2\nBAD.DAT\n20 5\n", 30);
     EXPECT_EQ(r.status, c.status) << r.screen;
-    if (c.status == kInputError)  // the file and the group are named
+    if (c.status == kInputError) {  // the file and the group are named
       EXPECT_NE(r.screen.find("Data file BAD.DAT: "), std::string::npos);
+    }
     EXPECT_NE(r.screen.find(c.message), std::string::npos) << r.screen;
     EXPECT_EQ(r.screen.find("ENTER LIMIT"), std::string::npos);
   }
@@ -353,6 +357,36 @@ TEST_F(Posy, EmptyKeyboardStopsAtTheFirstPrompt) {
   EXPECT_EQ(r.status, kEndOfInput);
   EXPECT_NE(r.screen.find("End of keyboard input while asking for the input mode"),
             std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The largest problems of the shared test set through the program: the run
+// stops at the limits prompt (no keyboard input left) with the summary whole.
+TEST_F(Posy, LargestTestSetSummariesComeOutWhole) {
+  const path set = path(POSY_SHARED_DIR) / "gp-testset";
+  if (!driver_test::fs::exists(set / "CL31.DAT"))
+    GTEST_SKIP() << "shared test set not found at " << set;
+  struct Big {
+    const char* name;
+    int nvar, mcon, terms;
+  };
+  for (const Big& b : {Big{"CL29", 126, 245, 3621}, Big{"CL31", 200, 398, 20497}}) {
+    SCOPED_TRACE(b.name);
+    const std::string dat = std::string(b.name) + ".DAT";
+    copy_in(set / dat, dat);
+    const RunResult r = run("2\n" + dat + "\n", 300);
+    EXPECT_EQ(r.status, kEndOfInput) << r.screen;
+    EXPECT_NE(r.screen.find(" ENTER LIMIT ON NO. OF ITERATIONS"), std::string::npos);
+    const auto lines = split_lines(file(std::string(b.name) + ".OUT"));
+    const int per_term = (b.nvar + 5) / 6;
+    ASSERT_EQ(lines.size(), 12u + static_cast<std::size_t>(b.terms) * per_term);
+    char first[16];
+    std::snprintf(first, sizeof first, " %5d%5d", b.mcon, b.terms);
+    EXPECT_EQ(lines[lines.size() - per_term].substr(0, 11), first);
+  }
 }
 
 }  // namespace
