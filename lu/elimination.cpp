@@ -99,9 +99,12 @@ int eliminate_row(Factors& f, int ipp, int ir, int jp, int mcp, double& G,
     w(j) = 0.0;
   }
 
-  // 4. Fill-in: pivot-row columns that row IR did not have.
+  // 4. Fill-in: pivot-row columns that row IR did not have.  The columns
+  //    IR had are zero in W by now and create nothing (tested directly, so
+  //    that a non-finite multiplier cannot enter a second entry for them).
   for (int k = kp + 1; k <= kpl; ++k) {
     const int j = ind(k, 2);
+    if (w(j) == 0.0) continue;
     const double au = am * w(j);
     if (std::abs(au) <= small) {
       w(j) = 0.0;
