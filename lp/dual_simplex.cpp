@@ -4,7 +4,11 @@
 //          asks for, iterates (XDPH2), then refactorises and checks the
 //          accuracy.  DTERM 1 optimal, 2 dual unbounded (DUNBR the row),
 //          3 dual feasibility lost (DFEASQ the column), 4 optimal but the
-//          accuracy check failed, 5 no dual-feasible start (DFEASQ).
+//          accuracy check failed, 5 no dual-feasible start (DFEASQ),
+//          6 abandoned: rows still out of bounds, but the pivot of each was
+//          rejected as too small (DUNBR the last of them).  The ending
+//          "no row left" after rejections is not reported as optimal,
+//          since the basic solution still violates those bounds.
 //   XDPH2  the iterations: leaving row, row of the inverse, entering
 //          column, pivot, updates of values, prices and factors.
 //   XDCHR  leaving row: the largest bound violation (upper wins ties).
@@ -17,6 +21,11 @@
 // the prices (u += LAMBDA * BETAR) changes d(j) by -LAMBDA * BETAR.a(j);
 // the ratio test takes the largest step that keeps every d(j) of the right
 // sign and names the column that reaches zero first.
+//
+// Free columns (status -2) keep their status while basic, and the ratio
+// test has no BASIS to tell them apart: a free column whose reduced cost
+// is zero within the dual tolerance EPS1 (every basic one) is passed over;
+// only one with a larger reduced cost counts as dual infeasible.
 //
 // Row-indexed vectors (UZERO, BETAR, YQ) have MAXM entries.  Filler
 // entries of the store name rows up to MAXM, so XDUAL and XDPH2 keep
@@ -46,6 +55,7 @@ constexpr int kFree = -2;        // STATUS: free column
 constexpr int kArtificial = -3;  // STATUS: equality artificial
 
 constexpr int kMaxRejected = 10;  // rejected pivots tolerated in a row
+constexpr int kAbandoned = 6;     // DTERM: infeasible rows, pivots rejected
 
 // Products of one nonbasic column with BETAR and UZERO, and its cost.
 struct ColumnProducts {
@@ -97,11 +107,14 @@ void dual_ratio_test(const char* NAME, Products products, bool& DFEAS,
     if (s > 0 || s <= kArtificial) continue;
     double DJ = 0.0;
     if (s == kFree) {
-      // A nonbasic free column is never dual feasible; its own reduced
-      // cost goes into the message.
+      // A free column keeps status -2 while basic, where its reduced cost
+      // is zero up to rounding: it takes no part.  With a reduced cost
+      // beyond the dual tolerance it is a nonbasic free column that is not
+      // dual feasible, and its own reduced cost goes into the message.
       const ColumnProducts p = products(J);
       DJ = p.CJ - p.UZAJ;
       if (std::fabs(DJ) < ZLC) DJ = 0.0;
+      if (std::fabs(DJ) <= RVNCOM.EPS1) continue;
     } else {
       const ColumnProducts p = products(J);
       // 3.1-3.2 Sign of the pivot: the entering move must push the leaving
@@ -299,6 +312,17 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     double GR = 0.0;
     int R = 0, OUTTYP = 0;
     XDCHR(BASLB, BASUB, GR, IOERR, M, MAXM, NREJ, OUTTYP, R, REJECT, XBZERO);
+    if (R == 0 && NREJ > 0) {
+      // Every row still out of bounds had its pivot rejected: the basic
+      // solution is not feasible, so this is no optimum.
+      DTERM = kAbandoned;
+      DUNBR = REJECT[NREJ - 1];
+      if (PRINT != 0) {
+        io::Record(IOLOG, '0') << "DUAL PHASE2...PROBLEM ABANDONED:"
+                               << " ALL PIVOTS OF INFEASIBLE ROWS REJECTED";
+      }
+      return;
+    }
     if (R == 0) {
       DTERM = 1;
       if (PRINT != 0) {

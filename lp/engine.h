@@ -322,7 +322,10 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
 //         3 dual feasibility lost (DFEASQ = column); 4 optimal but the
 //         accuracy check failed; 5 no dual-feasible start (DFEASQ = the
 //         column: a nonbasic free column, or d > 0 without a finite upper
-//         bound, or d <= 0 without a finite lower bound).
+//         bound, or d <= 0 without a finite lower bound); 6 abandoned: the
+//         rows still out of bounds all had their pivots rejected (|pivot|
+//         <= EPS3) since the last accepted one (DUNBR = the last of them) —
+//         the basic solution is not feasible, so it is not called optimal.
 //   ITERD iterations.  Basis, factors, STATUS, XBZERO, UZERO, Z are left in
 //   their final state whatever DTERM says.  BETAR, YQ (MAXM) are scratch;
 //   entries M+1..MAXM of UZERO are set to 0.  PRINT: 0 silent, nonzero the
@@ -337,7 +340,7 @@ void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
            double* MEMORY, int& N, int& NTYPE2, int& PRINT, int* STATUS,
            double* UZERO, double* XBZERO, double* YQ, double& Z);
 // The dual iterations from a dual-feasible basis; FACTIT counts basis
-// changes since the last factorisation; DTERM 1, 2 or 3 as above.
+// changes since the last factorisation; DTERM 1, 2, 3 or 6 as above.
 void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
            double* BETAR, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
            int& COLMAX, int& DFEASQ, int& DTERM, int& DUNBR, int& FACTIT,
@@ -358,6 +361,8 @@ void XDCHR(double* BASLB, double* BASUB, double& GR, int& IOERR, int& M,
 // from its upper), PIVOT = BETAR.a(Q), LAMBDA the dual step; DUNBDD when
 // no column can enter; DFEAS false (Q the column, a line " FDCHQ " ... on
 // IOERR with its reduced cost) when a nonbasic column is dual infeasible.
+// A free column (status -2) is passed over while its reduced cost is zero
+// within EPS1 (as every basic one's is), else it is dual infeasible.
 // FDCHQ reads the packed store (PROFIT, ACOEFF, COLPNT, ROWNOS as FCAND
 // does); XDCHQ fetches each column (XGETAJ, XDOT; COLA/COLI scratch).
 // BETAR and UZERO must be finite (zero) in M+1..MAXM.  Stops: N (2).
