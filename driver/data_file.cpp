@@ -9,6 +9,8 @@
 
 #include <climits>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,9 @@ void add_count(int& total, long long n) {
 }
 
 void open_data_file(const DataSource& src) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(src.file, ec))
+    data_error(src, "is a directory, not a data file");
   if (!io::open_unit(src.unit, src.file, io::OpenStatus::kOld))
     data_error(src, "cannot be opened for reading");
   io::rewind_unit(src.unit);

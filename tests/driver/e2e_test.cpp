@@ -350,6 +350,12 @@ TEST_F(Posy, MissingDataFileStopsBeforeAnyProblemQuestion) {
       << r.screen;
   EXPECT_EQ(r.screen.find("Enter the problem name"), std::string::npos);
   EXPECT_EQ(r.screen.find("ENTER LIMIT"), std::string::npos);
+
+  driver_test::fs::create_directory(dir_ / "DIR.DAT");
+  const RunResult d = run("2\nDIR.DAT\n");
+  EXPECT_EQ(d.status, kInputError) << d.screen;
+  EXPECT_NE(d.screen.find("Data file DIR.DAT: is a directory"), std::string::npos)
+      << d.screen;
 }
 
 TEST_F(Posy, EmptyKeyboardStopsAtTheFirstPrompt) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -403,26 +402,6 @@ TEST_F(DataFile, OverflowingTotalsAreAStorageFailure) {
   }
   EXPECT_NE(screen().find("Not enough storage for data; aborting..."),
             std::string::npos);
-}
-
-TEST(ProblemArrays, AllocatedZeroFilledWithAtLeastOneElement) {
-  driver::ProblemArrays p;
-  ASSERT_TRUE(driver::allocate_problem_arrays(p, 0, 5, 2, 3));
-  EXPECT_EQ(p.A[0], 0.0);  // NONZER = 0 still gives a valid element
-  EXPECT_EQ(p.C[4], 0.0);
-  EXPECT_EQ(p.NAPP[4], 0);
-  EXPECT_EQ(p.VPOSY[1], 0.0);
-  EXPECT_EQ(p.TEMPOUT[2], 0.0);
-}
-
-TEST(DLayout, ValuesThatReadBack) {
-  EXPECT_TRUE(driver::fits_d_layout(0.0));
-  EXPECT_TRUE(driver::fits_d_layout(-1.0e-99));
-  EXPECT_TRUE(driver::fits_d_layout(9.8e98));
-  EXPECT_FALSE(driver::fits_d_layout(1.0e99));
-  EXPECT_FALSE(driver::fits_d_layout(1.0e-100));
-  EXPECT_FALSE(driver::fits_d_layout(std::numeric_limits<double>::infinity()));
-  EXPECT_FALSE(driver::fits_d_layout(std::numeric_limits<double>::quiet_NaN()));
 }
 
 }  // namespace
