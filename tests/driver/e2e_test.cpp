@@ -32,7 +32,7 @@ constexpr bool kSolver = true;
 constexpr bool kSolver = false;
 #endif
 
-class Posy : public driver_test::PosyRun {};
+class ProgramRun : public driver_test::PosyRun {};
 
 // A small typed problem (min x1 + x2 s.t. 1/(x1 x2) <= 1) under file name
 // NAME, then the limits.
@@ -50,7 +50,7 @@ bool ends_normally(const RunResult& r) {
 
 // ---------------------------------------------------------------------------
 
-TEST_F(Posy, TypedProblemGivesTheGoldenDataFileSummaryAndDialogue) {
+TEST_F(ProgramRun, TypedProblemGivesTheGoldenDataFileSummaryAndDialogue) {
   const RunResult r = run(read_file(kGolden / "GOLD.KEY"));
   EXPECT_TRUE(ends_normally(r)) << r.screen;
   EXPECT_EQ(file("GOLD.DAT"), read_file(kGolden / "GOLD.DAT"));
@@ -83,7 +83,7 @@ TEST_F(Posy, TypedProblemGivesTheGoldenDataFileSummaryAndDialogue) {
 
 // The shipped examples, named in mode 2: summary sizes, a normal end and,
 // with the solver built in, the optimum the examples' README states.
-TEST_F(Posy, ShippedExamplesRunFromTheirDataFiles) {
+TEST_F(ProgramRun, ShippedExamplesRunFromTheirDataFiles) {
   struct Example {
     const char* name;
     int nvar, mcon, terms, ddiff;
@@ -121,7 +121,7 @@ TEST_F(Posy, ShippedExamplesRunFromTheirDataFiles) {
   }
 }
 
-TEST_F(Posy, FileNamesFormedFromTheTypedName) {
+TEST_F(ProgramRun, FileNamesFormedFromTheTypedName) {
   struct Case {
     const char* typed;
     const char* data;
@@ -157,7 +157,7 @@ TEST_F(Posy, FileNamesFormedFromTheTypedName) {
 
 // PARMS.POS: absent, complete, broken at line 3.  A file broken at line 3
 // must act as a complete file holding its first two values and the defaults.
-TEST_F(Posy, RunParametersFromParmsPos) {
+TEST_F(ProgramRun, RunParametersFromParmsPos) {
   const std::string keys = tiny_typed("P");
   auto report_body = [&] {
     auto lines = split_lines(file("P.OUT"));
@@ -187,7 +187,7 @@ TEST_F(Posy, RunParametersFromParmsPos) {
   }
 }
 
-TEST_F(Posy, LimitsPromptRepeatsUntilTwoIntegersAreRead) {
+TEST_F(ProgramRun, LimitsPromptRepeatsUntilTwoIntegersAreRead) {
   copy_in(kExamples / "BOX.DAT", "BOX.DAT");
   const RunResult r = run("2\nBOX.DAT\nfifty\n0 5\n");
   EXPECT_TRUE(ends_normally(r)) << r.screen;
@@ -207,7 +207,7 @@ TEST_F(Posy, LimitsPromptRepeatsUntilTwoIntegersAreRead) {
 // End of keyboard input: at every prompt of the golden dialogue the run
 // stops at once, says so, and exits non-zero.
 
-TEST_F(Posy, EndOfKeyboardInputAtAnyPromptStops) {
+TEST_F(ProgramRun, EndOfKeyboardInputAtAnyPromptStops) {
   const auto keys = split_lines(read_file(kGolden / "GOLD.KEY"));
   for (std::size_t n = 0; n < keys.size(); ++n) {
     std::string input;
@@ -223,7 +223,7 @@ TEST_F(Posy, EndOfKeyboardInputAtAnyPromptStops) {
 // Typed replies the data file could not hold, or plainly invalid, are asked
 // again; an unreadable bound count ends the run.
 
-TEST_F(Posy, TypedRepliesOutOfRangeAreAskedAgain) {
+TEST_F(ProgramRun, TypedRepliesOutOfRangeAreAskedAgain) {
   const RunResult r = run(
       "1\nT\n T\n10000 1\n2 1000\n2 1\n1\n1\n"
       "-1\n1\n100000\n1\n1 1\n"        // coefficient, count too large
@@ -254,7 +254,7 @@ TEST_F(Posy, TypedRepliesOutOfRangeAreAskedAgain) {
   EXPECT_EQ(file("T.DAT"), want);
 }
 
-TEST_F(Posy, UnreadableBoundCountEndsTheRun) {
+TEST_F(ProgramRun, UnreadableBoundCountEndsTheRun) {
   const RunResult r = run("1\nT\n T\n1 0\n1\n2\n1\n1 1\nmany\n");
   EXPECT_EQ(r.status, kInputError) << r.screen;
   EXPECT_NE(r.screen.find("variables with lower bound could not be read"),
@@ -271,7 +271,7 @@ struct BadFile {
   std::string message;
 };
 
-TEST_F(Posy, BadDataFilesAreRefusedWithTheGroupNamed) {
+TEST_F(ProgramRun, BadDataFilesAreRefusedWithTheGroupNamed) {
   const std::string head = " BAD\n    2    1\n    2    1 \n";
   const std::string terms =
       "\n     1 0.100000000D+01\n      1 0.100000000D+01\n"
@@ -342,7 +342,7 @@ TEST_F(Posy, BadDataFilesAreRefusedWithTheGroupNamed) {
   EXPECT_TRUE(ends_normally(run("2\nBAD.DAT\n20 5\n")));
 }
 
-TEST_F(Posy, MissingDataFileStopsBeforeAnyProblemQuestion) {
+TEST_F(ProgramRun, MissingDataFileStopsBeforeAnyProblemQuestion) {
   const RunResult r = run("2\nNOFILE\n");
   EXPECT_EQ(r.status, kInputError) << r.screen;
   EXPECT_NE(r.screen.find("Data file NOFILE.DAT: cannot be opened"),
@@ -358,7 +358,7 @@ TEST_F(Posy, MissingDataFileStopsBeforeAnyProblemQuestion) {
       << d.screen;
 }
 
-TEST_F(Posy, EmptyKeyboardStopsAtTheFirstPrompt) {
+TEST_F(ProgramRun, EmptyKeyboardStopsAtTheFirstPrompt) {
   const RunResult r = run("");
   EXPECT_EQ(r.status, kEndOfInput);
   EXPECT_NE(r.screen.find("End of keyboard input while asking for the input mode"),
@@ -371,7 +371,7 @@ namespace {
 
 // The largest problems of the shared test set through the program: the run
 // stops at the limits prompt (no keyboard input left) with the summary whole.
-TEST_F(Posy, LargestTestSetSummariesComeOutWhole) {
+TEST_F(ProgramRun, LargestTestSetSummariesComeOutWhole) {
   const path set = path(POSY_SHARED_DIR) / "gp-testset";
   if (!driver_test::fs::exists(set / "CL31.DAT"))
     GTEST_SKIP() << "shared test set not found at " << set;

@@ -48,7 +48,7 @@ void count_records(const std::string& text, int& terms, int& pairs) {
   }
 }
 
-class GpTestSet : public driver_test::InTempDir {
+class DriverGpTestSet : public driver_test::InTempDir {
  protected:
   void SetUp() override {
     if (!driver_test::fs::exists(kSet / "reference.json"))
@@ -57,7 +57,7 @@ class GpTestSet : public driver_test::InTempDir {
   }
 };
 
-TEST_F(GpTestSet, ScanReadAndSummaryAgreeWithTheListedSizes) {
+TEST_F(DriverGpTestSet, ScanReadAndSummaryAgreeWithTheListedSizes) {
   const auto sizes = listed_sizes();
   ASSERT_EQ(sizes.size(), 31u);
   for (const auto& [name, want] : sizes) {

@@ -195,9 +195,9 @@ Problem sample_problem() {
   return p;
 }
 
-class DataFile : public InTempDir {};
+class DataFileInput : public InTempDir {};
 
-TEST_F(DataFile, WrittenProblemReadsBackIntoTheArrays) {
+TEST_F(DataFileInput, WrittenProblemReadsBackIntoTheArrays) {
   const Problem p = sample_problem();
   write_problem(p, "RT.DAT");
   std::string PNM;
@@ -231,7 +231,7 @@ TEST_F(DataFile, WrittenProblemReadsBackIntoTheArrays) {
   EXPECT_EQ(a.SUB[0], 0.0);
 }
 
-TEST_F(DataFile, TermCountsRunFourteenToALine) {
+TEST_F(DataFileInput, TermCountsRunFourteenToALine) {
   Problem p;
   p.NVAR = 1;
   for (int k = 0; k < 30; ++k) p.posys.push_back({{1.0, {{1, 1.0}}}});
@@ -251,7 +251,7 @@ TEST_F(DataFile, TermCountsRunFourteenToALine) {
   EXPECT_EQ(KTTOT, 30);
 }
 
-TEST_F(DataFile, RecordLayouts) {
+TEST_F(DataFileInput, RecordLayouts) {
   Problem p;
   p.name = "LAYOUT";
   p.NVAR = 12;
@@ -279,7 +279,7 @@ TEST_F(DataFile, RecordLayouts) {
 // ---------------------------------------------------------------------------
 // The summary.
 
-TEST_F(DataFile, SummaryLayoutWithContinuationLinesAndBounds) {
+TEST_F(DataFileInput, SummaryLayoutWithContinuationLinesAndBounds) {
   write_problem(sample_problem(), "S.DAT");
   Arrays a(8, 2, 5, 11, 5, 1);
   a.read("S.DAT", "S.OUT");
@@ -324,7 +324,7 @@ TEST_F(DataFile, SummaryLayoutWithContinuationLinesAndBounds) {
   EXPECT_EQ(lines, expected);
 }
 
-TEST_F(DataFile, DegreesOfDifficultyCountBounds) {
+TEST_F(DataFileInput, DegreesOfDifficultyCountBounds) {
   Problem p;
   p.NVAR = 2;
   p.posys = {{{1.0, {{1, 1.0}}}, {1.0, {{2, 1.0}}}, {1.0, {{1, -1.0}}}},
@@ -352,7 +352,7 @@ struct Refusal {
   const char* message;
 };
 
-TEST_F(DataFile, SizesDifferentFromTheScanAreRefused) {
+TEST_F(DataFileInput, SizesDifferentFromTheScanAreRefused) {
   write_problem(sample_problem(), "S.DAT");  // 8, 2, 5 terms, 11 pairs, 5, 1
   const Refusal cases[] = {
       {7, 2, 5, 11, 5, 1, "NVAR differs"},
@@ -377,7 +377,7 @@ TEST_F(DataFile, SizesDifferentFromTheScanAreRefused) {
   }
 }
 
-TEST_F(DataFile, MissingDataFileLeavesAnEmptyReport) {
+TEST_F(DataFileInput, MissingDataFileLeavesAnEmptyReport) {
   Arrays a(1, 0, 1, 0, 0, 0);
   try {
     a.read("NONE.DAT", "NONE.OUT");
@@ -390,7 +390,7 @@ TEST_F(DataFile, MissingDataFileLeavesAnEmptyReport) {
   EXPECT_NE(screen().find("Data file NONE.DAT: cannot be opened"), std::string::npos);
 }
 
-TEST_F(DataFile, OverflowingTotalsAreAStorageFailure) {
+TEST_F(DataFileInput, OverflowingTotalsAreAStorageFailure) {
   int total = INT_MAX - 1;
   driver::add_count(total, 1);
   EXPECT_EQ(total, INT_MAX);
