@@ -92,8 +92,9 @@ TEST_P(Examples, ReachTheirKnownOptimum) {
   // within the accuracy asked below).
   const bool optimum = r.has(" ****TERMINATED: OPTIMUM SOLUTION FOUND");
   EXPECT_TRUE(optimum || r.has(" BEST AVAILABLE SOLUTION FOLLOWS:"));
-  if (!optimum)
+  if (!optimum) {
     EXPECT_LT(std::fabs(r.value_after(" CONVERGENCE CRITERION")), 1e-6);
+  }
   const double v = r.value_after(" PRIMAL SOLUTION");
   EXPECT_LT(std::fabs(v - ex.optimum) / ex.optimum, 1e-6) << v;
   // Layout: summary, initial LP, final report in order, CPU time last.

@@ -114,10 +114,11 @@ struct RunResult {
       if (l == line) return true;
     return false;
   }
-  // Value printed after PREFIX on the first line that starts with it.
+  // Value printed after PREFIX on the last line that starts with it (the
+  // final report comes last); -1 when there is none.
   double value_after(const std::string& prefix) const {
-    for (const auto& l : report)
-      if (l.rfind(prefix, 0) == 0) return std::stod(l.substr(prefix.size()));
+    for (auto l = report.rbegin(); l != report.rend(); ++l)
+      if (l->rfind(prefix, 0) == 0) return std::stod(l->substr(prefix.size()));
     return -1.0;
   }
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "gp_problem.h"
+#include "io/units.h"
 
 namespace {
 
@@ -288,6 +289,40 @@ TEST(Solver, NonFiniteGridPointEndsCleanly) {
   EXPECT_TRUE(r.has(" BEST AVAILABLE SOLUTION FOLLOWS:") ||
               r.has(" ****TERMINATED: OPTIMUM SOLUTION FOUND") ||
               r.has(" ****TERMINATED: END OF    50 ITERATIONS "));
+}
+
+struct Stopped {
+  int code;
+};
+
+// Sizes whose nonzero capacity MAXA = MAXN * MAXM or workspace length does not
+// fit a 32-bit integer stop the run with the storage message and a non-zero
+// exit status, before anything is allocated or written.
+TEST(Solver, OversizedMasterLpStopsWithTheStorageMessage) {
+  io::set_stop_hook([](int code) { throw Stopped{code}; });
+  GpProblem p;
+  p.NVAR = 70000;  // MAXM * MAXN is about 4.9e9
+  p.term(0, 1.0, {{1, 1.0}});
+  p.term(0, 1.0, {{1, -1.0}});
+  p.finish();
+  int code = 0;
+  try {
+    solve(p);
+  } catch (const Stopped& s) {
+    code = s.code;
+  }
+  EXPECT_EQ(code, 1);
+  // MAXA fits (NVAR = 30000: 9.0e8) but the workspace length does not.
+  p.NVAR = 30000;
+  p.finish();
+  code = 0;
+  try {
+    solve(p);
+  } catch (const Stopped& s) {
+    code = s.code;
+  }
+  EXPECT_EQ(code, 1);
+  io::set_stop_hook({});
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# gp_testset_table.sh — the classic GP test set through the posy program, one
+# table line per problem: ending, final objective, reference optimum, relative
+# error, GLP iterations, columns generated, wall time.  Needs only bash and
+# the usual shell utilities (grep, sed, awk, date).
+#
+# usage: bench/gp_testset_table.sh [POSY_BINARY] [TESTSET_DIR] [ITMAX]
+#   defaults: build/release/driver/posy, ../shared/gp-testset, 2000
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+posy=$(realpath "${1:-$here/../build/release/driver/posy}")
+dir=$(realpath "${2:-$here/../../shared/gp-testset}")
+itmax=${3:-2000}
+ref="$dir/reference.json"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+printf '%-6s %-15s %16s %16s %9s %6s %7s %9s\n' problem ending objective \
+  reference rel.err iters cols time_s
+for f in "$dir"/CL*.DAT; do
+  name=$(basename "$f" .DAT)
+  cp "$f" "$work/"
+  start=$(date +%s.%N)
+  (cd "$work" && printf '2\n%s\n%d 0\n' "$name.DAT" "$itmax" |
+     timeout 1800 "$posy" > /dev/null 2>&1)
+  end=$(date +%s.%N)
+  out="$work/$name.OUT"
+  ending="crash/none"
+  grep -q ' ****TERMINATED: OPTIMUM' "$out" 2>/dev/null && ending=optimum
+  grep -q ' AND/OR CONVERGENCE CRITERION CANNOT' "$out" 2>/dev/null && ending=cannot-be-met
+  grep -q ' ****TERMINATED: END OF' "$out" 2>/dev/null && ending=iteration-limit
+  grep -q ' TERMINATED____ SOLUTION UNBOUNDED' "$out" 2>/dev/null && ending=unbounded
+  grep -q ' TERMINATED____ INCONSISTENT DATA' "$out" 2>/dev/null && ending=inconsistent
+  obj=$(awk '/^ PRIMAL SOLUTION /{v=$3} END{print (v==""?"-":v)}' "$out" 2>/dev/null)
+  its=$(awk -F= '/TOTAL NUMBER OF ITERATIONS =/{v=$2} END{print (v==""?"-":v+0)}' "$out" 2>/dev/null)
+  cols=$(awk -F= '/TOTAL NUMBER OF COLUMNS GENERATED=/{v=$2} END{print (v==""?"-":v+0)}' "$out" 2>/dev/null)
+  entry=$(tr -d '\n' < "$ref" | grep -o "\"$name\": *{[^}]*}")
+  refv=$(printf '%s' "$entry" | sed -n 's/.*"cvxopt_objective": *\([-0-9.eE+]*\).*/\1/p')
+  refs=$(printf '%s' "$entry" | sed -n 's/.*"cvxopt_status": *"\([a-z]*\).*/\1/p')
+  [ -z "$refv" ] && refv="-"
+  rel=$(awk -v a="$obj" -v b="$refv" 'BEGIN{ if (a=="-"||b=="-"||b==0) print "-"; else { d=(a-b)/b; if (d<0) d=-d; printf "%.2e", d } }')
+  t=$(awk -v s="$start" -v e="$end" 'BEGIN{printf "%.3f", e-s}')
+  printf '%-6s %-15s %16s %16s %9s %6s %7s %9s  (reference %s)\n' "$name" "$ending" \
+    "$obj" "$refv" "$rel" "$its" "$cols" "$t" "$refs"
+done
