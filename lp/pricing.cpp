@@ -179,56 +179,71 @@ void XCHUZR(int* /*BASIS*/, double* BASLB, double* BASUB, int& INTYP,
   THETA = THETA3;
   if (THETA < ZL) return;
 
-  // 5. Orient YQ so that basic variable i moves as XBZERO(i) - t*YQ(i).
+  // 5.-6. Blocking rows, with YQ oriented so that basic variable i moves as
+  // XBZERO(i) - t*SGN*YQ(i) (SGN = -1 when the entering variable decreases;
+  // the column itself is not negated).  Set 1: decreasing; set 2:
+  // increasing.  Entries below ZL are set to 0 and do not block.
   const bool flip = (INTYP != 1);
-  if (flip)
-    for (int i = 1; i <= M; ++i) yq(i) = -yq(i);
-
-  // 6. Blocking rows: set 1 (decreasing), set 2 (increasing).
+  const double sgn = flip ? -1.0 : 1.0;
   int R1 = 0, R2 = 0;
   double PIVOT1 = 0.0, PIVOT2 = 0.0;
   for (int i = 1; i <= M; ++i) {
-    double y = yq(i);
-    if (std::fabs(y) < ZL) {
-      yq(i) = 0.0;
+    const double yraw = yq(i);
+    if (std::fabs(yraw) < ZL) {
+      if (yraw != 0.0) yq(i) = 0.0;
       continue;
     }
+    const double y = sgn * yraw;
     double room;
-    bool set1;
     if (y > 0.0) {
-      set1 = true;
       if (baslb(i) > -BIG)
         room = xbzero(i) - baslb(i);
       else if (xbzero(i) > basub(i))
         room = xbzero(i) - basub(i);
       else
         continue;
+      if (std::fabs(room) < ZL) room = 0.0;
+      if (room < 0.0) continue;  // already below the bound it moves to
+      double ratio = room / y;
+      if (ratio < ZL) ratio = 0.0;
+      if (ratio <= THETA1 + ZL) {
+        bool replace = ratio < THETA1 - ZL;
+        if (!replace) {
+          double cpivot = y;
+          bool IWIN = true;
+          XPTIE(cpivot, PIVOT1, IWIN);
+          replace = !IWIN;
+        }
+        if (replace) {
+          THETA1 = ratio;
+          PIVOT1 = y;
+          R1 = i;
+        }
+      }
     } else {
-      set1 = false;
       if (basub(i) < BIG)
         room = basub(i) - xbzero(i);
       else if (xbzero(i) < baslb(i))
         room = baslb(i) - xbzero(i);
       else
         continue;
-    }
-    if (std::fabs(room) < ZL) room = 0.0;
-    if (room < 0.0) continue;  // already beyond the bound it moves towards
-    double ratio = room / std::fabs(y);
-    if (ratio < ZL) ratio = 0.0;
-    double& best = set1 ? THETA1 : THETA2;
-    double& bestpiv = set1 ? PIVOT1 : PIVOT2;
-    if (ratio <= best + ZL) {
-      bool replace = ratio < best - ZL;
-      if (!replace) {
-        bool IWIN = true;
-        XPTIE(y, bestpiv, IWIN);
-        replace = !IWIN;
-      }
-      if (replace) {
-        best = ratio;
-        bestpiv = y;
-        (set1 ? R1 : R2) = i;
+      if (std::fabs(room) < ZL) room = 0.0;
+      if (room < 0.0) continue;  // already above the bound it moves to
+      double ratio = room / -y;
+      if (ratio < ZL) ratio = 0.0;
+      if (ratio <= THETA2 + ZL) {
+        bool replace = ratio < THETA2 - ZL;
+        if (!replace) {
+          double cpivot = y;
+          bool IWIN = true;
+          XPTIE(cpivot, PIVOT2, IWIN);
+          replace = !IWIN;
+        }
+        if (replace) {
+          THETA2 = ratio;
+          PIVOT2 = y;
+          R2 = i;
+        }
       }
     }
   }
@@ -247,11 +262,8 @@ void XCHUZR(int* /*BASIS*/, double* BASLB, double* BASUB, int& INTYP,
     OUTTYP = (basub(R) >= BIG) ? 1 : -1;
   }
 
-  // 8. Restore YQ's sign.
-  if (flip) {
-    for (int i = 1; i <= M; ++i) yq(i) = -yq(i);
-    PIVOT = -PIVOT;
-  }
+  // 8. The pivot with the sign YQ has.
+  if (flip) PIVOT = -PIVOT;
 
   // 9. Unbounded when nothing limits the step.
   UNBDD = (OUTTYP == 0 && std::fabs(THETA) >= BIG);
