@@ -16,6 +16,13 @@ namespace lp_test {
 
 constexpr double kInf = 1.0e30;
 
+// The smallest 32-bit value not below V.
+inline double f32_up(double v) {
+  float f = static_cast<float>(v);
+  if (static_cast<double>(f) < v) f = std::nextafter(f, HUGE_VALF);
+  return f;
+}
+
 // A random LP that is feasible (a point X0 within the bounds satisfies
 // every row) and bounded (every column has a finite lower bound and a row
 // bounds the sum of all columns).  Every bound type and row type occurs;
@@ -28,7 +35,9 @@ inline LpSpec random_lp(unsigned seed, int maxm = 8, int maxn = 14) {
   auto real = [&](double lo, double hi) {
     return std::uniform_real_distribution<double>(lo, hi)(g);
   };
-  auto f32 = [](double v) { return static_cast<double>(static_cast<float>(v)); };
+  auto f32 = [](double v) {
+    return static_cast<double>(static_cast<float>(v));
+  };
   LpSpec s;
   const int mrand = uni(1, maxm);
   const int n = uni(2, maxn);
@@ -83,8 +92,12 @@ inline LpSpec random_lp(unsigned seed, int maxm = 8, int maxn = 14) {
     if (type == 1 || type == 5) b = act + gap;
     if (type == -1) b = act - gap;
     if (type == 2) {
-      b = act + gap;
-      blow = act - (uni(0, 1) ? 0.0 : real(0.0, 2.0));
+      // The slack's range B - BLOW is held as a 32-bit bound: make B and
+      // the range 32-bit values so that B - BLOW is exactly that bound.
+      b = f32_up(act + gap);
+      const double below = uni(0, 1) ? 0.0 : real(0.0, 2.0);
+      const double range = f32_up(b - (act - below));
+      blow = b - range;
     }
     if (type == -2) b = real(-5.0, 5.0);
     s.rowtyp.push_back(type);
