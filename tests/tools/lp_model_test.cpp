@@ -100,6 +100,24 @@ TEST(LpModel, SubstitutionsPreserveRowsAndObjective) {
   EXPECT_DOUBLE_EQ(rows[2] - er[2], p.rows[2].lower() - m.BLOW[2]);  // ranged row
 }
 
+TEST(LpModel, FixedColumnsLeaveTheEngine) {
+  // f fixed at 2.5 in rows r1 (coefficient 2) and the ranged r2 (3).
+  const MpsProblem p = parse(
+      "NAME\nROWS\n N obj\n L r1\n E r2\nCOLUMNS\n x obj 1 r1 1\n f obj 4 r1 2\n f r2 3\n"
+      "RHS\n rhs r1 10 r2 9\nRANGES\n rng r2 2\nBOUNDS\n FX b f 2.5\nENDATA\n");
+  const EngineModel m = tools::build_engine_model(p);
+  ASSERT_EQ(m.columns.size(), 1u);
+  EXPECT_EQ(m.map[1].form, tools::ColumnForm::kFixed);
+  EXPECT_EQ(m.B[0], 10.0 - 5.0);
+  EXPECT_EQ(m.B[1], 11.0 - 7.5);
+  EXPECT_EQ(m.BLOW[1], 9.0 - 7.5);
+  EXPECT_EQ(m.BNDTYP, 4);  // the two-sided row
+  const std::vector<double> x = tools::file_values(m, {3.0});
+  EXPECT_EQ(x, (std::vector<double>{3.0, 2.5}));
+  // Objective x + 4 f at x = 3: engine Z = -3 (minimisation), constant 10.
+  EXPECT_EQ(tools::file_objective(m, -3.0), 13.0);
+}
+
 TEST(LpModel, EmptyColumnsAndNoRows) {
   const MpsProblem p = parse("NAME\nROWS\n N obj\nCOLUMNS\n x obj 1\n y obj -1\nENDATA\n");
   const EngineModel m = tools::build_engine_model(p);
