@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "io/units.h"
 
 namespace driver_test {
@@ -42,10 +44,12 @@ inline void write_file(const fs::path& p, const std::string& text) {
   out << text;
 }
 
-// A fresh directory named after the running test.
+// A fresh directory named after the running test and the process, so that
+// builds testing side by side do not meet.
 inline fs::path fresh_dir(const std::string& prefix) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = prefix + "-" + info->test_suite_name() + "-" + info->name();
+  std::string name = prefix + "-" + info->test_suite_name() + "-" + info->name() +
+                     "-" + std::to_string(::getpid());
   for (char& c : name)
     if (c == '/') c = '_';
   const fs::path dir = fs::temp_directory_path() / name;
