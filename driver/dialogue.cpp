@@ -56,7 +56,7 @@ int ask_bound_count(std::string_view p, std::string_view what) {
   }
 }
 
-// Reads NCOUNT bound pairs and writes them to the data file.
+// Reads COUNT bound pairs and writes them to the data file.
 void ask_bounds(int count, int NVAR, std::string_view what) {
   if (count == 0) return;
   driver::show("");
