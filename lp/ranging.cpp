@@ -204,11 +204,12 @@ void XRANGC(int* BASIS, double* BASLB, double* BASUB, double* BETAR,
   PCCODE = 1;
   ENTER = INTYP = LEAVE = OUTTYP = 0;
   lp::postopt::clear_tail(UZERO, M, MAXM);
-  double CJCOL = 0.0;
+  double CJCOL = 0.0, dot = 0.0;
   int COLLEN = 0;
-  const double DJCOL =
-      reduced_cost(JCOL, CJCOL, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA,
-                   LENMY, MAPA, MEMORY, MAXM, UZERO);
+  lp::postopt::fetch_column(JCOL, CJCOL, COLA, COLI, COLLEN, COLMAX, IOERR,
+                            LENMA, LENMY, MAPA, MEMORY, MAXM);
+  XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, UZERO, dot);
+  const double DJCOL = CJCOL - dot;
   const int s = status(JCOL);
 
   if (s <= 0 || s > M) {
