@@ -19,7 +19,7 @@ int round4(int v) { return (v + 3) / 4 * 4; }
 struct LpSession::Arrays {
   explicit Arrays(int lenmy) : workspace(lenmy) {}
   lp::Workspace workspace;
-  std::vector<double> B, BLOW, BASCB, BASLB, BASUB, UZERO, XBZERO, YQ;
+  std::vector<double> B, BLOW, BASCB, BASLB, BASUB, UZERO, XBZERO, YQ, BETAR;
   std::vector<int> BASIS, ROWTYP, STATUS;
   std::vector<double> COLA, CANDA, CANDCJ;
   std::vector<int> COLI, CANDI, CAND, CANDL;
@@ -54,6 +54,7 @@ LpSession::LpSession(const EngineModel& model, const EngineSizes& sizes, const S
   a.UZERO.assign(rows, 0.0);
   a.XBZERO.assign(rows, 0.0);
   a.YQ.assign(rows, 0.0);
+  a.BETAR.assign(rows, 0.0);
   a.BASIS.assign(rows, 0);
   a.STATUS.assign(cols, 0);
   const auto colmax = static_cast<std::size_t>(COLMAX_);
@@ -146,6 +147,68 @@ std::vector<double> LpSession::column_values() const {
 
 std::vector<double> LpSession::prices() const {
   return {a_->UZERO.begin(), a_->UZERO.begin() + M_};
+}
+
+LpSession::EngineState LpSession::engine_state() {
+  Arrays& a = *a_;
+  EngineState s;
+  s.MEMORY = a.workspace.data();
+  s.MAPA = MAPA_;
+  s.MAPI = MAPI_;
+  s.LENMA = LENMA_;
+  s.LENMI = LENMI_;
+  s.LENMY = LENMY_;
+  s.MAXA = MAXA_;
+  s.MAXM = MAXM_;
+  s.MAXN = MAXN_;
+  s.M = M_;
+  s.N = N_;
+  s.NSTRUCT = NSTRUCT_;
+  s.BNDTYP = BNDTYP_;
+  s.COLMAX = COLMAX_;
+  s.IOERR = s.IOLOG = options_.unit;
+  s.BOUND = BOUND_;
+  s.B = a.B.data();
+  s.BLOW = a.BLOW.data();
+  s.BASCB = a.BASCB.data();
+  s.BASLB = a.BASLB.data();
+  s.BASUB = a.BASUB.data();
+  s.UZERO = a.UZERO.data();
+  s.XBZERO = a.XBZERO.data();
+  s.YQ = a.YQ.data();
+  s.COLA = a.COLA.data();
+  s.BASIS = a.BASIS.data();
+  s.STATUS = a.STATUS.data();
+  s.COLI = a.COLI.data();
+  s.Z = &a.Z;
+  return s;
+}
+
+LpSession::Range LpSession::range_rhs(int row, bool up) {
+  Arrays& a = *a_;
+  double* MEMORY = a.workspace.data();
+  int IOERR = options_.unit, IROW = row, ENTER = 0, INTYP = 0, LEAVE = 0, OUTTYP = 0, PBCODE = 0;
+  bool LONG = false, UP = up;
+  double BREAK = 0.0, RATE = 0.0;
+  XRANGB(a.B.data(), a.BASIS.data(), a.BASLB.data(), a.BASUB.data(), a.BETAR.data(), BREAK,
+         a.COLA.data(), a.COLI.data(), COLMAX_, ENTER, INTYP, IOERR, IROW, LEAVE, LENMA_, LENMI_,
+         LENMY_, LONG, M_, MAPA_, MAPI_, MAXM_, MAXN_, MEMORY, N_, OUTTYP, PBCODE, RATE,
+         a.STATUS.data(), UP, a.UZERO.data(), a.XBZERO.data(), a.YQ.data());
+  return {PBCODE, BREAK, RATE};
+}
+
+LpSession::Range LpSession::range_cost(int column, bool up) {
+  Arrays& a = *a_;
+  double* MEMORY = a.workspace.data();
+  int IOERR = options_.unit, JCOL = column, ENTER = 0, INTYP = 0, LEAVE = 0, OUTTYP = 0, PCCODE = 0;
+  int NTYPE2 = 0;
+  bool LONG = false, UP = up;
+  double BREAK = 0.0, RATE = 0.0;
+  XRANGC(a.BASIS.data(), a.BASLB.data(), a.BASUB.data(), a.BETAR.data(), BNDTYP_, BOUND_, BREAK,
+         a.COLA.data(), a.COLI.data(), COLMAX_, ENTER, INTYP, IOERR, JCOL, LEAVE, LENMA_, LENMI_,
+         LENMY_, LONG, M_, MAPA_, MAPI_, MAXM_, MAXN_, MEMORY, N_, NTYPE2, OUTTYP, PCCODE, RATE,
+         a.STATUS.data(), UP, a.UZERO.data(), a.XBZERO.data(), a.YQ.data());
+  return {PCCODE, BREAK, RATE};
 }
 
 std::string status_text(int termin) {

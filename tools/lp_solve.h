@@ -59,11 +59,43 @@ class LpSession {
 
   SolveResult primal();
 
+  // The engine's arrays and sizes, for further engine operations on the
+  // state a solve left (tools/sensitivity.h: ranging, dual re-solves).
+  // Array pointers are to element 1; row arrays hold MAXM entries rounded
+  // up to a multiple of 4, STATUS MAXN rounded likewise.  N counts the
+  // logical columns, NSTRUCT the structural ones (engine columns
+  // 1..NSTRUCT).  Valid while the session lives.
+  struct EngineState {
+    double* MEMORY = nullptr;
+    int* MAPA = nullptr;
+    int* MAPI = nullptr;
+    int LENMA = 0, LENMI = 0, LENMY = 0, MAXA = 0, MAXM = 0, MAXN = 0;
+    int M = 0, N = 0, NSTRUCT = 0, BNDTYP = 1, COLMAX = 1, IOERR = 8, IOLOG = 8;
+    double BOUND = 0.0;
+    double *B = nullptr, *BLOW = nullptr, *BASCB = nullptr, *BASLB = nullptr, *BASUB = nullptr;
+    double *UZERO = nullptr, *XBZERO = nullptr, *YQ = nullptr, *COLA = nullptr;
+    int *BASIS = nullptr, *STATUS = nullptr, *COLI = nullptr;
+    double* Z = nullptr;
+  };
+  EngineState engine_state();
+
   // Values of the structural engine columns (model.columns order), from the
   // statuses and basic values of the last solve.
   std::vector<double> column_values() const;
   // Row prices UZERO(1..M) of the last solve (maximisation form).
   std::vector<double> prices() const;
+
+  // Ranging after an optimal solve (TERMIN 1), in engine terms: how far the
+  // right-hand side of ROW (1-based) or the cost of engine column COLUMN
+  // (1-based) can move UP (or down) before the basis changes.  Nothing of
+  // the solution changes.
+  struct Range {
+    int code = 0;         // 1 finite break point, 2 no limit
+    double value = 0.0;   // the datum at the break point (+-1e30 for none)
+    double rate = 0.0;    // engine objective change per unit move
+  };
+  Range range_rhs(int row, bool up);
+  Range range_cost(int column, bool up);
 
  private:
   const EngineModel& model_;
