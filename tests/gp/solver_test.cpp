@@ -325,4 +325,33 @@ TEST(Solver, OversizedMasterLpStopsWithTheStorageMessage) {
   io::set_stop_hook({});
 }
 
+// A program on which the engine abandons most re-solves (too many rejected
+// pivots).  An abandoned report iteration still advances the report schedule:
+// iterations 5, 10, 15 and 20 are all reported although 5 fails.
+TEST(Solver, AbandonedReportIterationKeepsTheSchedule) {
+  gptest::RunParams params;
+  params.ITMAX = 20;
+  params.FRQREP = 5;
+  auto r = solve(GpProblem::read(std::string(POSY_GP_DATA_DIR) + "/LPFAIL.DAT"),
+                 params);
+  std::vector<int> reported;
+  int failures = 0;
+  bool failed_in_5 = false;
+  int current = 0;
+  for (const auto& l : r.report) {
+    if (l.rfind("          * ITERATION #", 0) == 0) {
+      current = std::stoi(l.substr(23, 5));
+      reported.push_back(current);
+    }
+    if (l.rfind(" LINEAR RETURNS FLAG", 0) == 0) {
+      ++failures;
+      if (current == 5) failed_in_5 = true;
+    }
+  }
+  ASSERT_GT(failures, 0) << "the engine solved every re-solve";
+  EXPECT_TRUE(failed_in_5);
+  EXPECT_EQ(reported, (std::vector<int>{5, 10, 15, 20}));
+  EXPECT_TRUE(r.has(" ****TERMINATED: END OF    20 ITERATIONS "));
+}
+
 }  // namespace
