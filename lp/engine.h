@@ -386,9 +386,10 @@ void XDCHQ(double* BETAR, double* COLA, int* COLI, int& COLMAX, bool& DFEAS,
 // break point BREAK; 2 no limit (BREAK = +BIG or -BIG); 3 (LONG) beyond the
 // break point no pivot restores optimality.  RATE: objective change per
 // unit move in the chosen direction.  BETAR, YQ (MAXM) are scratch and
-// COLA/COLI too.  The factors must be those of this basis: the LU record is
-// process-wide, so after factorising any other LP, reinstall it (XSTART).  A primal or dual infeasible solution stops the program
-// with its lines (XSTOP 0); M, N (1, 2).
+// COLA/COLI too.  The factors must be those of this basis: the LU record
+// is process-wide, so after factorising any other LP, reinstall it
+// (XSTART).  A primal or dual infeasible solution stops the program with
+// its lines (XSTOP 0); M, N (1, 2).
 //
 // XRANGB: right-hand side of row IROW (1..M).  Out: BREAK, RATE, LEAVE and
 // OUTTYP (1: it leaves at its lower bound, -1: upper); with LONG also the
