@@ -32,6 +32,7 @@
 #include "tools/lp_model.h"
 #include "tools/lp_solve.h"
 #include "tools/mps_reader.h"
+#include "tools/sensitivity.h"
 
 namespace {
 
@@ -64,6 +65,12 @@ const char* const kUsage =
     "  --dual                 list row activities and dual values\n"
     "  --ranging              after an optimum: ranges of right-hand sides and\n"
     "                         costs that keep the optimal basis\n"
+    "  --ranges               after an optimum: right-hand-side and cost ranging\n"
+    "                         with break points, rates, leaving and entering\n"
+    "                         variables\n"
+    "  --dual-rhs-scale F     after an optimum: multiply every RHS value by F\n"
+    "                         and re-solve with the dual simplex\n"
+    "  --dual-rhs-shift D     likewise, add D to every RHS value (after F)\n"
     "  --factor N             refactorisation interval (default 50)\n"
     "  --look N               pricing window (default 200)\n"
     "  --pick N               pricing candidates kept (default 10)\n"
@@ -80,6 +87,8 @@ struct Options {
   tools::SolveOptions solve;
   std::string log = "/dev/null";
   bool primal = false, dual = false, ranging = false;
+  bool ranges = false, dual_rhs = false;
+  tools::RhsChange rhs_change;
   double memory = 1.0;
   std::string expect_status;
   bool expect_objective = false;
@@ -138,6 +147,14 @@ Options parse_args(int argc, char** argv) {
       o.dual = true;
     } else if (a == "--ranging") {
       o.ranging = true;
+    } else if (a == "--ranges") {
+      o.ranges = true;
+    } else if (a == "--dual-rhs-scale") {
+      o.dual_rhs = true;
+      o.rhs_change.scale = real_arg(a, value());
+    } else if (a == "--dual-rhs-shift") {
+      o.dual_rhs = true;
+      o.rhs_change.shift = real_arg(a, value());
     } else if (a == "--factor") {
       o.solve.factor = int_arg(a, value(), 1, 100000);
     } else if (a == "--look") {
@@ -302,6 +319,27 @@ int main(int argc, char** argv) {
   }
 
   if (o.ranging && r.termin == tools::kTerminOptimal) ranging(problem, model, session);
+
+  // Sensitivity analysis from the optimal basis (tools/sensitivity.h):
+  // ranging first, since the dual re-solve changes the basis.
+  if (o.ranges) {
+    if (r.termin == tools::kTerminOptimal) {
+      for (const std::string& line :
+           tools::ranges_report(problem, tools::compute_ranges(problem, model, session)))
+        say(line);
+    } else {
+      say("Ranging skipped: no confirmed optimum.");
+    }
+  }
+  if (o.dual_rhs) {
+    if (optimal) {
+      const tools::DualResult d = tools::dual_resolve(problem, model, session, o.rhs_change,
+                                                      o.solve.factor, o.solve.print);
+      for (const std::string& line : tools::dual_report(problem, model, o.rhs_change, d)) say(line);
+    } else {
+      say("Dual re-solve skipped: no optimal basis.");
+    }
+  }
 
   // Regression checks.
   std::string failure;
