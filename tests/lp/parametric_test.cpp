@@ -206,6 +206,26 @@ TEST_F(Parametric, NoEnteringColumnIsAnExtremeRay) {
                    "0.00000000E+00"}));
 }
 
+TEST_F(Parametric, FreeBasicVariablesNeverBlock) {
+  // max x1 subject to a free row 4 x1 + s = 0 and x1 = 1: raising the
+  // second row only drives the free slack down, without limit.
+  LpSpec s;
+  s.M = 2;
+  s.BNDTYP = 1;
+  s.rowtyp = {-2, 0};
+  s.b = {0.0, 1.0};
+  s.blow = {0.0, 0.0};
+  s.cols = {{1.0, {{1, 4.0}, {2, 1.0}}}};
+  PostOptLp e(s);
+  ASSERT_EQ(e.solve(), 1);
+  std::vector<double> direct(e.MAXM, 0.0);
+  direct[1] = 1.0;
+  int factit = 0;
+  const Step st = step(e, direct, true, factit);
+  EXPECT_EQ(st.PBCODE, 2);
+  EXPECT_EQ(e.B[1], 1.0);
+}
+
 TEST_F(Parametric, InfeasibleStartStops) {
   LpSpec s;
   s.M = 1;

@@ -322,6 +322,31 @@ TEST_F(Ranging, HandMadeRanges) {
   EXPECT_DOUBLE_EQ(c.RATE, 1.0);
 }
 
+// max x1 subject to x1 = 1 (row 2) and a free row 4 x1 + s = 0 (row 1):
+// the free slack s is basic at -4 and falls by 4 per unit of row 2.
+LpSpec free_row_lp() {
+  LpSpec s;
+  s.M = 2;
+  s.BNDTYP = 1;
+  s.rowtyp = {-2, 0};
+  s.b = {0.0, 1.0};
+  s.blow = {0.0, 0.0};
+  s.cols = {{1.0, {{1, 4.0}, {2, 1.0}}}};
+  return s;
+}
+
+TEST_F(Ranging, FreeBasicVariablesNeverBlock) {
+  PostOptLp e(free_row_lp());
+  ASSERT_EQ(e.solve(), 1);
+  ASSERT_EQ(e.STATUS[1], -2);  // the free slack, basic
+  // Row 2 upwards: only the free slack moves towards a bound, and it has
+  // none; a break point near 1e30 / 4 would be no break point at all.
+  const RhsRange r = range_rhs(e, 2, true);
+  EXPECT_EQ(r.PBCODE, 2);
+  EXPECT_EQ(r.BREAK, 1.0e30);
+  EXPECT_DOUBLE_EQ(r.RATE, 1.0);
+}
+
 TEST_F(Ranging, InfeasibleOrNonOptimalSolutionsStop) {
   // Slack basis of x1 <= -1: the slack is below its bound.
   LpSpec s;
