@@ -133,14 +133,16 @@ EngineSizes engine_sizes(const EngineModel& model, double memory_factor) {
   const double dense = static_cast<double>(lmaxa) / (static_cast<double>(lmaxn) * static_cast<double>(lmaxm));
   const auto nonzb = static_cast<std::int64_t>(static_cast<double>(lmaxm) * static_cast<double>(lmaxm) * dense);
   std::int64_t ia = std::max({4 * nonzb + 64, 8 * lmaxa, std::int64_t{4096}});
+  // A factor below about 0.4 falls under the map's growth demand: the map
+  // then stops the run, which is the caller's choice.
   if (memory_factor > 0.0 && memory_factor != 1.0)
-    ia = std::max<std::int64_t>(4 * nonzb + 64, static_cast<std::int64_t>(static_cast<double>(ia) * memory_factor));
+    ia = std::max<std::int64_t>(8, static_cast<std::int64_t>(static_cast<double>(ia) * memory_factor));
   ia = round4(ia);
   s.IA = ia;
   const std::int64_t left = 2 * (ia + 8);
   // The map passes LEFT/2 through a 32-bit real; its rounding may grant a
   // few slots more than asked, which must exist.
-  s.LENMY = memreq + left + 64 + left / (std::int64_t{1} << 23);
+  s.LENMY = memreq + left + 8 + left / (std::int64_t{1} << 23);
   const std::int64_t limit = std::numeric_limits<std::int32_t>::max();
   s.fits_int32 = s.LENMY <= limit && s.MAXA <= limit && s.MAXN <= limit && s.MAXM <= limit;
   return s;

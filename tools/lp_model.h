@@ -94,7 +94,9 @@ struct EngineSizes {
   bool fits_int32 = false;    // every size representable as a 32-bit integer
 };
 
-// MEMORY_FACTOR scales the factor storage (1.0 = default).
+// MEMORY_FACTOR scales the factor storage (1.0 = default; below about 0.4
+// the workspace map refuses the workspace as too small for the growth of
+// the factors).
 EngineSizes engine_sizes(const EngineModel& model, double memory_factor = 1.0);
 
 // File column values from engine column values Y (at least columns.size()).

@@ -10,21 +10,25 @@
 // solve time; optionally the primal values and reduced costs of the columns
 // and the activities and dual values of the rows.
 //
-// The engine writes its messages and logs on unit 8.  By default unit 8 is
-// connected to the null device, so no stray report file appears; --log FILE
-// keeps them.
+// The engine writes its messages and logs on unit 8.  --log FILE keeps them;
+// by default they go to a temporary file that is removed at the end, so no
+// stray report file appears.  When the engine stops the run on a fatal
+// condition, the last lines it wrote are shown on the console.
 //
 // Exit status: 0 the engine returned (whatever the status of the LP),
 // 1 bad command line, 2 unreadable or unsuitable input, 3 a --expect check
-// failed; a fatal engine condition ends the run through the engine's stop.
+// failed, 4 the engine stopped the run on a fatal condition.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <string>
+#include <random>
 #include <vector>
 
 #include "io/record.h"
@@ -39,6 +43,7 @@ namespace {
 constexpr int kExitUsage = 1;
 constexpr int kExitInput = 2;
 constexpr int kExitExpect = 3;
+constexpr int kExitEngineStop = 4;
 constexpr int kReportUnit = 8;  // the engine's IOERR and IOLOG
 
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -59,7 +64,7 @@ const char* const kUsage =
     "  --fixed | --free       MPS field layout (default: automatic)\n"
     "  --print N              engine print level 0..3 (output on the log)\n"
     "  --log FILE             keep the engine's messages and log in FILE\n"
-    "                         (default: discarded)\n"
+    "                         (default: a temporary file, removed at the end)\n"
     "  --space                workspace space report on the log\n"
     "  --primal               list column values and reduced costs\n"
     "  --dual                 list row activities and dual values\n"
@@ -85,7 +90,7 @@ struct Options {
   std::string file;
   tools::MpsFormat format = tools::MpsFormat::kAuto;
   tools::SolveOptions solve;
-  std::string log = "/dev/null";
+  std::string log;  // "" = temporary
   bool primal = false, dual = false, ranging = false;
   bool ranges = false, dual_rhs = false;
   tools::RhsChange rhs_change;
@@ -291,8 +296,36 @@ int main(int argc, char** argv) {
   const double read_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
-  if (!io::open_unit(kReportUnit, o.log, io::OpenStatus::kReplace))
-    io::stop_run(kExitUsage, "posy-lp: cannot open log file " + o.log);
+  // The engine's unit.  A stop inside the engine (its data invalid, its
+  // workspace too small, a singular basis) ends the process through
+  // io::stop_run with the units closed; the hook then shows what the engine
+  // wrote last and ends with its own exit status.
+  static std::string log_path;
+  static bool temporary_log = false;
+  temporary_log = o.log.empty();
+  log_path = temporary_log ? (std::filesystem::temp_directory_path() /
+                              ("posy-lp-" + std::to_string(std::random_device{}()) + ".log")).string()
+                           : o.log;
+  if (!io::open_unit(kReportUnit, log_path, io::OpenStatus::kReplace))
+    io::stop_run(kExitUsage, "posy-lp: cannot open log file " + log_path);
+  io::set_stop_hook([](int) {
+    std::ifstream in(log_path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+      if (line.find_first_not_of(' ') != std::string::npos) lines.push_back(line);
+    in.close();
+    say("posy-lp: the engine stopped the run; its last messages:");
+    for (std::size_t k = lines.size() > 8 ? lines.size() - 8 : 0; k < lines.size(); ++k) say(lines[k]);
+    io::close_all();
+    if (temporary_log) std::filesystem::remove(log_path);
+    std::exit(kExitEngineStop);
+  });
+  const auto finish = [&](int code, const std::string& message) {
+    io::set_stop_hook({});
+    io::close_unit(kReportUnit);
+    if (temporary_log) std::filesystem::remove(log_path);
+    io::stop_run(code, message);
+  };
 
   say("Problem:    " + (problem.name.empty() ? std::string("(unnamed)") : problem.name));
   say(format("Rows:       %zu  Columns: %zu  Nonzeros: %lld  (%s)", problem.rows.size(),
@@ -359,6 +392,6 @@ int main(int argc, char** argv) {
                          o.objective, err);
     }
   }
-  if (!failure.empty()) io::stop_run(kExitExpect, "posy-lp: check failed: " + failure);
-  io::stop_run(0, "");
+  if (!failure.empty()) finish(kExitExpect, "posy-lp: check failed: " + failure);
+  finish(0, "");
 }

@@ -164,6 +164,7 @@ TEST(LpModel, WorkspaceSizes) {
   }
   // A larger factor store on request.
   EXPECT_GT(tools::engine_sizes(m, 4.0).IA, tools::engine_sizes(m).IA);
+  EXPECT_LT(tools::engine_sizes(m, 0.01).IA, tools::engine_sizes(m).IA);
   // Sizes beyond 32-bit integers are flagged.
   EngineModel huge = m;
   huge.nonzeros = std::int64_t{1} << 31;
