@@ -184,8 +184,8 @@ struct Bounds {
 
 Bounds column_bounds(const LpSpec& s, int j) {
   const int ns = static_cast<int>(s.cols.size());
-  if (j <= ns) {
-    const LpColumn& c = s.cols[j - 1];
+  if (j <= ns || j > ns + s.M) {
+    const LpColumn& c = j <= ns ? s.cols[j - 1] : s.extra[j - ns - s.M - 1];
     switch (s.BNDTYP) {
       case 1: return {0.0, kBig};
       case 2: return {0.0, j <= s.NTYPE2 ? s.BOUND : kBig};
@@ -205,9 +205,10 @@ Bounds column_bounds(const LpSpec& s, int j) {
 std::vector<double> dense_column(const LpSpec& s, int j, double& cost) {
   std::vector<double> a(s.M, 0.0);
   const int ns = static_cast<int>(s.cols.size());
-  if (j <= ns) {
-    cost = static_cast<float>(s.cols[j - 1].c);
-    for (auto [r, v] : s.cols[j - 1].a) a[r - 1] += static_cast<float>(v);
+  if (j <= ns || j > ns + s.M) {
+    const LpColumn& c = j <= ns ? s.cols[j - 1] : s.extra[j - ns - s.M - 1];
+    cost = static_cast<float>(c.c);
+    for (auto [r, v] : c.a) a[r - 1] += static_cast<float>(v);
   } else {
     cost = 0.0;
     const int i = j - ns;
@@ -394,6 +395,44 @@ TEST_F(PrimalSolve, LargerRandomLpsExerciseUpdatesAndRefactorisation) {
               t.optimal, t.infeasible, t.unbounded, t.degenerate, t.iters);
   EXPECT_GT(t.optimal, 50);
   EXPECT_GT(t.iters, 2000);
+}
+
+TEST_F(PrimalSolve, WarmStartAfterAppendingColumnsWithFillerEntries) {
+  // As the column-generation solver does: solve, append columns through
+  // XREPAJ (each reserving COLMAX positions, filler entries naming row
+  // MAXM = M + 1), solve again from the last basis.
+  int solved = 0;
+  for (unsigned seed = 7001; seed <= 7100; ++seed) {
+    Generated gen = generate(seed);
+    if (gen.kind != Kind::kFeasible) continue;
+    EngineLp e(gen.spec, 10, /*extra_rows=*/1);
+    ASSERT_EQ(e.solve(), 1);
+    std::mt19937 g(seed);
+    std::uniform_real_distribution<double> d(-2.0, 2.0);
+    for (int round = 0; round < 2; ++round) {
+      LpColumn c;
+      c.c = static_cast<float>(d(g) + 1.0);
+      for (int i = 1; i < e.M; ++i)
+        if (d(g) > 0.0) c.a.emplace_back(i, static_cast<float>(d(g)));
+      c.a.emplace_back(e.M, 1.0f);  // in the bounding row: stays bounded
+      c.u = (e.BNDTYP >= 3) ? 2.0 : kBig;
+      gen.spec.extra.push_back(c);
+      e.spec_.extra.push_back(c);
+      int termin = 0;
+      try {
+        e.append_with_repaj(c);
+        termin = e.primal();
+      } catch (const lp_test::Stopped&) {
+        for (const std::string& l : lines()) ADD_FAILURE() << l;
+        return;
+      }
+      SCOPED_TRACE("seed " + std::to_string(seed));
+      ASSERT_EQ(termin, 1);
+      EXPECT_EQ(check_optimal(gen.spec, e), "");
+      ++solved;
+    }
+  }
+  EXPECT_GT(solved, 80);
 }
 
 TEST_F(PrimalSolve, WarmStartFromTheOptimalBasisNeedsNoIteration) {

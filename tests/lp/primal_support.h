@@ -27,6 +27,7 @@ struct LpSpec {
   std::vector<double> b;       // 1..M
   std::vector<double> blow;    // 1..M (two-sided rows)
   std::vector<LpColumn> cols;  // structural columns
+  std::vector<LpColumn> extra; // columns stored after the logical ones
 };
 
 // The engine's state for one LP.  Arrays are zero-based vectors passed as
@@ -37,11 +38,11 @@ class EngineLp {
       : spec_(spec), ws_(workspace_length(spec, extra_rows)) {
     M = spec.M;
     MAXM = M + extra_rows;
-    MAXN = static_cast<int>(spec.cols.size()) + M + 1;
-    int nnz = M;
+    MAXN = static_cast<int>(spec.cols.size()) + M + 4;
+    int nnz = M;  // the logical columns
     for (const LpColumn& c : spec.cols) nnz += std::max<int>(1, c.a.size());
-    MAXA = nnz;
     COLMAX = M + 1;
+    MAXA = nnz + 2 * COLMAX;  // room for columns stored later by XREPAJ
     PICK = pick;
     BNDTYP = spec.BNDTYP;
     BOUND = spec.BOUND;
@@ -146,10 +147,33 @@ class EngineLp {
     return (s == -1) ? UJ : LJ;
   }
 
+  // Stores column C with XREPAJ as column N+1 (reserving COLMAX positions,
+  // filler entries in row MAXM) at its lower bound, as a column-generation
+  // caller does between solves.
+  void append_with_repaj(const LpColumn& c) {
+    double CJ = c.c;
+    int COLLEN = 0;
+    for (auto [r, v] : c.a) {
+      COLA[COLLEN] = v;
+      COLI[COLLEN] = r;
+      ++COLLEN;
+    }
+    int J = N + 1;
+    int NEWN = N + 1;
+    XREPAJ(CJ, COLA.data(), COLI.data(), COLLEN, COLMAX, IOERR, J, LENMA,
+           LENMY, MAPA, MEMORY, NEWN, MAXA, MAXN, MAXM);
+    N = NEWN;
+    if (BNDTYP >= 3) {
+      double LJ = c.l, UJ = c.u;
+      XADDUB(BNDTYP, IOERR, J, LENMA, LENMY, LJ, MAPA, MEMORY, UJ);
+    }
+    STATUS[J - 1] = 0;
+  }
+
   static int workspace_length(const LpSpec& spec, int extra_rows) {
     long long m = spec.M + extra_rows + 4;
     long long n = static_cast<long long>(spec.cols.size()) + spec.M + 5;
-    long long a = spec.M + 4;
+    long long a = 3 * spec.M + 8;
     for (const LpColumn& c : spec.cols)
       a += std::max<long long>(1, static_cast<long long>(c.a.size()));
     long long nonzb = m * a / n + 1;
