@@ -53,7 +53,10 @@ for name in "${problems[@]}"; do
     pstat=$(sed -n 's/^Status: *//p' <<<"$out"); pit=$(sed -n 's/^Iterations: *\([0-9]*\).*/\1/p' <<<"$out")
     t0=$(now); out=$(timeout 300 glpsol --mps "$f" --primal -o /dev/null 2>&1); t1=$(now)
     gt+=("$(echo "$t1 - $t0" | bc -l)")
-    gstat=$(grep -q "OPTIMAL LP SOLUTION FOUND" <<<"$out" && echo optimal || echo other)
+    if grep -q "OPTIMAL LP SOLUTION FOUND" <<<"$out"; then gstat=optimal
+    elif grep -q "NO PRIMAL FEASIBLE SOLUTION" <<<"$out"; then gstat=infeasible
+    elif grep -q "UNBOUNDED" <<<"$out"; then gstat=unbounded
+    else gstat=other; fi
     git=$(grep -E '^[ *] +[0-9]+:' <<<"$out" | tail -1 | sed -E 's/^[ *] +([0-9]+):.*/\1/')
     [ "$pstat" = optimal ] && [ "$gstat" = optimal ] || break
   done

@@ -19,7 +19,7 @@ int round4(int v) { return (v + 3) / 4 * 4; }
 struct LpSession::Arrays {
   explicit Arrays(int lenmy) : workspace(lenmy) {}
   lp::Workspace workspace;
-  std::vector<double> B, BLOW, BASCB, BASLB, BASUB, UZERO, XBZERO, YQ, BETAR;
+  std::vector<double> B, BLOW, BASCB, BASLB, BASUB, UZERO, XBZERO, YQ;
   std::vector<int> BASIS, ROWTYP, STATUS;
   std::vector<double> COLA, CANDA, CANDCJ;
   std::vector<int> COLI, CANDI, CAND, CANDL;
@@ -54,7 +54,6 @@ LpSession::LpSession(const EngineModel& model, const EngineSizes& sizes, const S
   a.UZERO.assign(rows, 0.0);
   a.XBZERO.assign(rows, 0.0);
   a.YQ.assign(rows, 0.0);
-  a.BETAR.assign(rows, 0.0);
   a.BASIS.assign(rows, 0);
   a.STATUS.assign(cols, 0);
   const auto colmax = static_cast<std::size_t>(COLMAX_);
@@ -182,33 +181,6 @@ LpSession::EngineState LpSession::engine_state() {
   s.COLI = a.COLI.data();
   s.Z = &a.Z;
   return s;
-}
-
-LpSession::Range LpSession::range_rhs(int row, bool up) {
-  Arrays& a = *a_;
-  double* MEMORY = a.workspace.data();
-  int IOERR = options_.unit, IROW = row, ENTER = 0, INTYP = 0, LEAVE = 0, OUTTYP = 0, PBCODE = 0;
-  bool LONG = false, UP = up;
-  double BREAK = 0.0, RATE = 0.0;
-  XRANGB(a.B.data(), a.BASIS.data(), a.BASLB.data(), a.BASUB.data(), a.BETAR.data(), BREAK,
-         a.COLA.data(), a.COLI.data(), COLMAX_, ENTER, INTYP, IOERR, IROW, LEAVE, LENMA_, LENMI_,
-         LENMY_, LONG, M_, MAPA_, MAPI_, MAXM_, MAXN_, MEMORY, N_, OUTTYP, PBCODE, RATE,
-         a.STATUS.data(), UP, a.UZERO.data(), a.XBZERO.data(), a.YQ.data());
-  return {PBCODE, BREAK, RATE};
-}
-
-LpSession::Range LpSession::range_cost(int column, bool up) {
-  Arrays& a = *a_;
-  double* MEMORY = a.workspace.data();
-  int IOERR = options_.unit, JCOL = column, ENTER = 0, INTYP = 0, LEAVE = 0, OUTTYP = 0, PCCODE = 0;
-  int NTYPE2 = 0;
-  bool LONG = false, UP = up;
-  double BREAK = 0.0, RATE = 0.0;
-  XRANGC(a.BASIS.data(), a.BASLB.data(), a.BASUB.data(), a.BETAR.data(), BNDTYP_, BOUND_, BREAK,
-         a.COLA.data(), a.COLI.data(), COLMAX_, ENTER, INTYP, IOERR, JCOL, LEAVE, LENMA_, LENMI_,
-         LENMY_, LONG, M_, MAPA_, MAPI_, MAXM_, MAXN_, MEMORY, N_, NTYPE2, OUTTYP, PCCODE, RATE,
-         a.STATUS.data(), UP, a.UZERO.data(), a.XBZERO.data(), a.YQ.data());
-  return {PCCODE, BREAK, RATE};
 }
 
 std::string status_text(int termin) {

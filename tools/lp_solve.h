@@ -85,17 +85,6 @@ class LpSession {
   // Row prices UZERO(1..M) of the last solve (maximisation form).
   std::vector<double> prices() const;
 
-  // Ranging after an optimal solve (TERMIN 1), in engine terms: how far the
-  // right-hand side of ROW (1-based) or the cost of engine column COLUMN
-  // (1-based) can move UP (or down) before the basis changes.  Nothing of
-  // the solution changes.
-  struct Range {
-    int code = 0;         // 1 finite break point, 2 no limit
-    double value = 0.0;   // the datum at the break point (+-1e30 for none)
-    double rate = 0.0;    // engine objective change per unit move
-  };
-  Range range_rhs(int row, bool up);
-  Range range_cost(int column, bool up);
 
  private:
   const EngineModel& model_;

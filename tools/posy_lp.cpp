@@ -68,8 +68,7 @@ const char* const kUsage =
     "  --space                workspace space report on the log\n"
     "  --primal               list column values and reduced costs\n"
     "  --dual                 list row activities and dual values\n"
-    "  --ranging              after an optimum: ranges of right-hand sides and\n"
-    "                         costs that keep the optimal basis\n"
+
     "  --ranges               after an optimum: right-hand-side and cost ranging\n"
     "                         with break points, rates, leaving and entering\n"
     "                         variables\n"
@@ -91,7 +90,7 @@ struct Options {
   tools::MpsFormat format = tools::MpsFormat::kAuto;
   tools::SolveOptions solve;
   std::string log;  // "" = temporary
-  bool primal = false, dual = false, ranging = false;
+  bool primal = false, dual = false;
   bool ranges = false, dual_rhs = false;
   tools::RhsChange rhs_change;
   double memory = 1.0;
@@ -150,8 +149,7 @@ Options parse_args(int argc, char** argv) {
       o.primal = true;
     } else if (a == "--dual") {
       o.dual = true;
-    } else if (a == "--ranging") {
-      o.ranging = true;
+
     } else if (a == "--ranges") {
       o.ranges = true;
     } else if (a == "--dual-rhs-scale") {
@@ -222,48 +220,6 @@ void listings(const Options& o, const tools::MpsProblem& p, const tools::EngineM
       say(format("%-16s %20.12g %20.12g %20.12g %20.12g", r.name.c_str(), activity[i], r.lower(),
                  r.upper(), y[i]));
     }
-  }
-}
-
-// Prints the ranges of right-hand sides and costs over which the optimal
-// basis stays optimal, in the file's terms.  Engine breaks are turned back:
-// a right-hand side moved by the substitutions is shifted back, and a cost
-// that the engine holds as f * (file cost), f = +1 or -1, swaps its
-// directions when f = -1.  Two-sided rows, split free columns and fixed
-// columns have no single engine datum and show "-".
-void ranging(const tools::MpsProblem& p, const tools::EngineModel& m, tools::LpSession& s) {
-  const double inf = tools::kInfinity;
-  const auto text = [](double v) { return format("%20.12g", v + 0.0); };  // no "-0"
-  say("");
-  say(format("%-16s %20s %20s %20s", "Row", "RHS", "RHS lower limit", "RHS upper limit"));
-  for (std::size_t i = 0; i < p.rows.size(); ++i) {
-    const tools::MpsRow& r = p.rows[i];
-    if (m.ROWTYP[i] == tools::kRowRanged) {
-      say(format("%-16s %20.12g %20s %20s", r.name.c_str(), r.rhs, "-", "-"));
-      continue;
-    }
-    const double shift = r.rhs - m.B[i];
-    const int row = static_cast<int>(i) + 1;
-    const tools::LpSession::Range up = s.range_rhs(row, true), down = s.range_rhs(row, false);
-    const double hi = up.code == 1 ? up.value + shift : inf;
-    const double lo = down.code == 1 ? down.value + shift : -inf;
-    say(format("%-16s %20.12g ", r.name.c_str(), r.rhs) + text(lo) + " " + text(hi));
-  }
-  say("");
-  say(format("%-16s %20s %20s %20s", "Column", "Cost", "Cost lower limit", "Cost upper limit"));
-  for (std::size_t j = 0; j < p.columns.size(); ++j) {
-    const tools::MpsColumn& c = p.columns[j];
-    const tools::ColumnMap& cm = m.map[j];
-    if (cm.form == tools::ColumnForm::kSplit || cm.form == tools::ColumnForm::kFixed) {
-      say(format("%-16s %20.12g %20s %20s", c.name.c_str(), c.cost, "-", "-"));
-      continue;
-    }
-    const double f = m.sense * (cm.form == tools::ColumnForm::kNegated ? -1.0 : 1.0);
-    const int col = cm.first + 1;
-    const tools::LpSession::Range up = s.range_cost(col, f > 0), down = s.range_cost(col, f < 0);
-    const double hi = up.code == 1 ? f * up.value : inf;
-    const double lo = down.code == 1 ? f * down.value : -inf;
-    say(format("%-16s %20.12g ", c.name.c_str(), c.cost) + text(lo) + " " + text(hi));
   }
 }
 
@@ -351,7 +307,6 @@ int main(int argc, char** argv) {
     listings(o, problem, model, x, session.prices());
   }
 
-  if (o.ranging && r.termin == tools::kTerminOptimal) ranging(problem, model, session);
 
   // Sensitivity analysis from the optimal basis (tools/sensitivity.h):
   // ranging first, since the dual re-solve changes the basis.
