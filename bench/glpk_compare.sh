@@ -51,7 +51,8 @@ for name in "${problems[@]}"; do
     t0=$(now); out=$(timeout 300 "$posy" "$f" 2>&1); t1=$(now)
     pt+=("$(echo "$t1 - $t0" | bc -l)")
     pstat=$(sed -n 's/^Status: *//p' <<<"$out"); pit=$(sed -n 's/^Iterations: *\([0-9]*\).*/\1/p' <<<"$out")
-    t0=$(now); out=$(timeout 300 glpsol --mps "$f" --primal -o /dev/null 2>&1); t1=$(now)
+    # No -o: glpsol removes its output file before writing it.
+    t0=$(now); out=$(timeout 300 glpsol --mps "$f" --primal 2>&1); t1=$(now)
     gt+=("$(echo "$t1 - $t0" | bc -l)")
     if grep -q "OPTIMAL LP SOLUTION FOUND" <<<"$out"; then gstat=optimal
     elif grep -q "NO PRIMAL FEASIBLE SOLUTION" <<<"$out"; then gstat=infeasible
