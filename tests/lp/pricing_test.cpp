@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -192,188 +193,120 @@ TEST(PricingPass, CoversEveryColumnFromAnyStartThenEnds) {
 
 // ---- Ratio test ----
 
+constexpr double BIG = 1.0e30;
+
+// One basic variable: value, bounds, transformed column entry.
+struct Row {
+  double x, lb, ub, y;
+};
+
+struct RatioCase {
+  const char* what;
+  std::vector<Row> rows;
+  int intyp;
+  double lq, uq;
+  int status_q;
+  // Expected results.
+  int r, outtyp;
+  double theta, pivot;
+  bool unbdd;
+};
+
 class RatioTest : public UnitEightTest {
  protected:
   void SetUp() override {
     UnitEightTest::SetUp();
-    RVNCOM.BIG = 1.0e30;
+    RVNCOM.BIG = BIG;
     RVNCOM.ZL = 1.0e-10;
-    RVNCOM.ZLC = 1.0e-10;
-    RVNCOM.EPS3 = 1.0e-6;
   }
-  // Basic variable: value, bounds, transformed column entry.
-  void row(double x, double lb, double ub, double y) {
-    XBZERO.push_back(x);
-    BASLB.push_back(lb);
-    BASUB.push_back(ub);
-    YQ.push_back(y);
-    BASIS.push_back(static_cast<int>(BASIS.size()) + 1);
-  }
-  void run(int intyp, double lq, double uq, int status_q = 0) {
-    M = static_cast<int>(YQ.size());
-    MAXM = M;
+  // Runs XCHUZR on the rows; YQ comes back in yq.
+  void run(const std::vector<Row>& rows, int intyp, double lq, double uq,
+           int status_q) {
+    XBZERO.clear(), BASLB.clear(), BASUB.clear(), YQ.clear(), BASIS.clear();
+    for (const Row& w : rows) {
+      XBZERO.push_back(w.x);
+      BASLB.push_back(w.lb);
+      BASUB.push_back(w.ub);
+      YQ.push_back(w.y);
+      BASIS.push_back(static_cast<int>(BASIS.size()) + 1);
+    }
+    int M = static_cast<int>(rows.size()), MAXM = M, MAXN = 10, N = 10, Q = 5;
     INTYP = intyp;
     LQ = lq;
     UQ = uq;
-    STATUS.assign(Q, 0);
+    std::vector<int> STATUS(10, 0);
     STATUS[Q - 1] = status_q;
     XCHUZR(BASIS.data(), BASLB.data(), BASUB.data(), INTYP, IOERR, LQ, M,
            MAXM, MAXN, N, OUTTYP, PIVOT, Q, R, STATUS.data(), THETA, UNBDD,
            UQ, XBZERO.data(), YQ.data());
   }
-  static constexpr double BIG = 1.0e30;
   std::vector<double> XBZERO, BASLB, BASUB, YQ;
-  std::vector<int> BASIS, STATUS;
-  int M = 0, MAXM = 0, MAXN = 10, N = 10, Q = 5, R = -1, OUTTYP = -9,
-      INTYP = 1, IOERR = 8;
+  std::vector<int> BASIS;
+  int R = -1, OUTTYP = -9, INTYP = 1, IOERR = 8;
   double LQ = 0, UQ = 0, THETA = -1, PIVOT = 0;
   bool UNBDD = true;
 };
 
-TEST_F(RatioTest, TiesInSetOneGoToTheLargerPivot) {
-  row(1.0, 0.0, BIG, 2.0);                   // ratio 0.5
-  row(3.0 * (0.5 + 5.0e-11), 0.0, BIG, 3.0);  // ratio 0.5 + 5e-11
-  run(1, 0.0, BIG);
-  EXPECT_EQ(R, 2);
-  EXPECT_EQ(PIVOT, 3.0);
-  EXPECT_EQ(OUTTYP, 1);
-  EXPECT_FALSE(UNBDD);
-  EXPECT_NEAR(THETA, 0.5, 1e-9);
+TEST_F(RatioTest, TieRulesBoundFlipsAndPhaseOneBlocking) {
+  const double r5 = 0.5 + 5.0e-11;  // within ZL of 0.5: a tie
+  const RatioCase cases[] = {
+      {"set 1 tie: larger pivot wins", {{1.0, 0, BIG, 2.0}, {3 * r5, 0, BIG, 3.0}},
+       1, 0, BIG, 0, 2, 1, r5, 3.0, false},
+      {"set 1 tie: incumbent with larger pivot stays",
+       {{1.5, 0, BIG, 3.0}, {2 * r5, 0, BIG, 2.0}}, 1, 0, BIG, 0, 1, 1, 0.5, 3.0,
+       false},
+      {"set 2 tie: smaller magnitude wins", {{0, 0, 1.0, -2.0}, {0, 0, 3 * r5, -3.0}},
+       1, 0, BIG, 0, 1, -1, 0.5, -2.0, false},
+      {"set 2 tie: smaller magnitude replaces", {{0, 0, 1.5, -3.0}, {0, 0, 2 * r5, -2.0}},
+       1, 0, BIG, 0, 2, -1, r5, -2.0, false},
+      {"clearly smaller ratio wins", {{1.0, 0, BIG, 100.0}, {0.001, 0, BIG, 0.5}},
+       1, 0, BIG, 0, 2, 1, 0.002, 0.5, false},
+      {"exact tie between the sets: set 1", {{0, 0, 1.0, -1.0}, {2.0, 0, BIG, 2.0}},
+       1, 0, BIG, 0, 2, 1, 1.0, 2.0, false},
+      {"tie with the own range: bound flip", {{2.0, 0, BIG, 2.0}}, 1, 0, 1.0, 0, 0, 0,
+       1.0, 1.0, false},
+      {"decreasing entry: pivot keeps its sign", {{0.5, 0, 1.0, 2.0}, {1.0, 0, BIG, -1.0}},
+       -1, 0, 10.0, 0, 1, -1, 0.25, 2.0, false},
+      {"decreasing bound flip after the test: pivot -1",
+       {{0.5, 0, 1.0, 2.0}, {1.0, 0, BIG, -1.0}}, -1, 0, 0.1, 0, 0, 0, 0.1, -1.0, false},
+      {"range below ZL: flip without the basis", {{0, 0, BIG, 1.0e-12}}, -1, 2.0,
+       2.0 + 5.0e-11, 0, 0, 0, (2.0 + 5.0e-11) - 2.0, 1.0, false},
+      {"nothing limits: unbounded",
+       {{1.0, -BIG, BIG, 1.0}, {1.0, 0, BIG, -1.0}, {1.0, 0, BIG, 1.0e-11}}, 1, 0, BIG,
+       0, 0, 0, BIG, 1.0, true},
+      {"free entering column ignores its range", {{3.0, 0, BIG, 1.0}}, 1, 0, 0, -2, 1,
+       1, 3.0, 1.0, false},
+      {"below lower, no upper, increasing: blocks at lower",
+       {{-2.0, 0, BIG, -1.0}}, 1, 0, BIG, 0, 1, 1, 2.0, -1.0, false},
+      {"below lower, with upper, increasing: blocks at upper",
+       {{-2.0, 0, 1.0, -1.0}}, 1, 0, BIG, 0, 1, -1, 3.0, -1.0, false},
+      {"above upper, no lower, decreasing: blocks at upper",
+       {{5.0, -BIG, 1.0, 2.0}}, 1, 0, BIG, 0, 1, -1, 2.0, 2.0, false},
+      {"below lower and decreasing: does not block", {{-1.0, 0, BIG, 1.0}}, 1, 0,
+       BIG, 0, 0, 0, BIG, 1.0, true},
+  };
+  for (const RatioCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    run(c.rows, c.intyp, c.lq, c.uq, c.status_q);
+    EXPECT_EQ(R, c.r);
+    EXPECT_EQ(OUTTYP, c.outtyp);
+    EXPECT_NEAR(THETA, c.theta, 1e-15 * std::max(1.0, c.theta));
+    EXPECT_EQ(PIVOT, c.pivot);
+    EXPECT_EQ(UNBDD, c.unbdd);
+  }
 }
 
-TEST_F(RatioTest, TiesInSetOneKeepTheIncumbentWithTheLargerPivot) {
-  row(3.0 * 0.5, 0.0, BIG, 3.0);
-  row(2.0 * (0.5 + 5.0e-11), 0.0, BIG, 2.0);
-  run(1, 0.0, BIG);
-  EXPECT_EQ(R, 1);
-  EXPECT_EQ(PIVOT, 3.0);
-}
-
-TEST_F(RatioTest, TiesInSetTwoGoToTheSmallerMagnitude) {
-  row(0.0, 0.0, 1.0, -2.0);                  // ratio 0.5, to its upper
-  row(0.0, 0.0, 3.0 * (0.5 + 5.0e-11), -3.0);
-  run(1, 0.0, BIG);
-  EXPECT_EQ(R, 1);
-  EXPECT_EQ(PIVOT, -2.0);
-  EXPECT_EQ(OUTTYP, -1);
-}
-
-TEST_F(RatioTest, TiesInSetTwoReplaceALargerMagnitudeIncumbent) {
-  row(0.0, 0.0, 1.5, -3.0);
-  row(0.0, 0.0, 2.0 * (0.5 + 5.0e-11), -2.0);
-  run(1, 0.0, BIG);
-  EXPECT_EQ(R, 2);
-  EXPECT_EQ(PIVOT, -2.0);
-}
-
-TEST_F(RatioTest, ClearlySmallerRatioWinsWhateverThePivot) {
-  row(1.0, 0.0, BIG, 100.0);  // ratio 0.01
-  row(0.001, 0.0, BIG, 0.5);  // ratio 0.002
-  run(1, 0.0, BIG);
-  EXPECT_EQ(R, 2);
-  EXPECT_DOUBLE_EQ(THETA, 0.002);
-}
-
-TEST_F(RatioTest, ExactTieBetweenTheSetsGoesToSetOne) {
-  row(0.0, 0.0, 1.0, -1.0);  // set 2, ratio 1
-  row(2.0, 0.0, BIG, 2.0);   // set 1, ratio 1
-  run(1, 0.0, BIG);
-  EXPECT_EQ(R, 2);
-  EXPECT_EQ(OUTTYP, 1);
-}
-
-TEST_F(RatioTest, TieWithTheEnteringRangeIsABoundFlip) {
-  row(2.0, 0.0, BIG, 2.0);  // ratio 1
-  run(1, 0.0, 1.0);
-  EXPECT_EQ(OUTTYP, 0);
-  EXPECT_EQ(R, 0);
-  EXPECT_EQ(THETA, 1.0);
-  EXPECT_EQ(PIVOT, 1.0);
-  EXPECT_FALSE(UNBDD);
-}
-
-TEST_F(RatioTest, DecreasingEntryTestsTheNegatedColumnAndRestoresIt) {
-  // INTYP -1: basic i moves as x + t*YQ(i).  Row 1 rises to its upper 1.0
-  // at t = 0.25; row 2 falls to 0 at t = 1.
-  row(0.5, 0.0, 1.0, 2.0);
-  row(1.0, 0.0, BIG, -1.0);
-  run(-1, 0.0, 10.0);
-  EXPECT_EQ(R, 1);
-  EXPECT_EQ(OUTTYP, -1);
-  EXPECT_DOUBLE_EQ(THETA, 0.25);
-  EXPECT_EQ(PIVOT, 2.0);  // the sign YQ had on entry
-  EXPECT_EQ(YQ, (std::vector<double>{2.0, -1.0}));
-  // A bound flip after the test ran reports PIVOT -1.
-  YQ = {2.0, -1.0};
-  XBZERO = {0.5, 1.0};
-  run(-1, 0.0, 0.1);
-  EXPECT_EQ(OUTTYP, 0);
-  EXPECT_EQ(PIVOT, -1.0);
-}
-
-TEST_F(RatioTest, TinyRangeFlipsWithoutLookingAtTheBasis) {
-  row(0.0, 0.0, BIG, 1.0e-12);
-  run(-1, 2.0, 2.0 + 5.0e-11);
-  EXPECT_EQ(OUTTYP, 0);
-  EXPECT_EQ(THETA, (2.0 + 5.0e-11) - 2.0);
-  EXPECT_EQ(PIVOT, 1.0);
-  EXPECT_EQ(YQ[0], 1.0e-12);  // untouched
-}
-
-TEST_F(RatioTest, UnboundedWhenNothingLimitsTheStep) {
-  row(1.0, -BIG, BIG, 1.0);  // free basic variable
-  row(1.0, 0.0, BIG, -1.0);  // increases without an upper bound
-  row(1.0, 0.0, BIG, 1.0e-11);  // below ZL: zeroed, does not block
-  run(1, 0.0, BIG);
-  EXPECT_TRUE(UNBDD);
-  EXPECT_EQ(OUTTYP, 0);
-  EXPECT_EQ(R, 0);
-  EXPECT_EQ(YQ[2], 0.0);
-}
-
-TEST_F(RatioTest, FreeEnteringColumnIgnoresItsOwnRange) {
-  row(3.0, 0.0, BIG, 1.0);
-  run(1, 0.0, 0.0, /*status_q=*/-2);
-  EXPECT_EQ(OUTTYP, 1);
-  EXPECT_EQ(THETA, 3.0);
-}
-
-TEST_F(RatioTest, InfeasibleBasicsBlockAtTheBoundTheyReach) {
-  // Below its lower bound, no upper bound, increasing: blocks at the lower
-  // bound and leaves to its lower bound.
-  row(-2.0, 0.0, BIG, -1.0);
-  run(1, 0.0, BIG);
-  EXPECT_EQ(R, 1);
-  EXPECT_EQ(OUTTYP, 1);
-  EXPECT_EQ(THETA, 2.0);
-  // With an upper bound it blocks there instead.
-  XBZERO = {-2.0};
-  BASUB = {1.0};
-  YQ = {-1.0};
-  run(1, 0.0, BIG);
-  EXPECT_EQ(OUTTYP, -1);
-  EXPECT_EQ(THETA, 3.0);
-  // Above its upper bound with no lower bound, decreasing: blocks at the
-  // upper bound, leaving to it.
-  XBZERO = {5.0};
-  BASLB = {-BIG};
-  BASUB = {1.0};
-  YQ = {2.0};
-  run(1, 0.0, BIG);
-  EXPECT_EQ(OUTTYP, -1);
-  EXPECT_EQ(THETA, 2.0);
-  // Below its lower bound and decreasing: negative room, does not block.
-  XBZERO = {-1.0};
-  BASLB = {0.0};
-  BASUB = {BIG};
-  YQ = {1.0};
-  run(1, 0.0, BIG);
-  EXPECT_TRUE(UNBDD);
+TEST_F(RatioTest, ColumnComesBackUnchangedExceptTinyEntries) {
+  run({{0.5, 0, 1.0, 2.0}, {1.0, 0, BIG, -1.0e-11}, {1.0, 0, BIG, -1.0}}, -1, 0,
+      10.0, 0);
+  EXPECT_EQ(YQ, (std::vector<double>{2.0, 0.0, -1.0}));
+  // Without the test (range below ZL) nothing is touched.
+  run({{0, 0, BIG, 1.0e-12}}, 1, 0, 0, 0);
+  EXPECT_EQ(YQ[0], 1.0e-12);
 }
 
 TEST_F(RatioTest, CrossedEnteringBoundsStop) {
-  row(1.0, 0.0, BIG, 1.0);
-  auto out = stop_lines([&] { run(1, 2.0, 1.0); });
+  auto out = stop_lines([&] { run({{1.0, 0.0, BIG, 1.0}}, 1, 2.0, 1.0, 0); });
   ASSERT_GE(out.size(), 2u);
   EXPECT_EQ(out[0], "");
   EXPECT_EQ(out[1],
