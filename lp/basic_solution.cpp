@@ -116,7 +116,10 @@ void XBREDU(double* B, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
     XGETAJ(CJ, COLA, COLI, COLLEN, COLMAX, IOERR, J, LENMA, LENMY, MAPA,
            MEMORY);
     ZNB += CJ * value;
-    for (int k = 1; k <= COLLEN; ++k) work(coli(k)) -= cola(k) * value;
+    // Entries beyond row M are filler zeros of reserved column slices:
+    // they change nothing and are not written (WORK may hold only M rows).
+    for (int k = 1; k <= COLLEN; ++k)
+      if (coli(k) <= M) work(coli(k)) -= cola(k) * value;
   }
 }
 
@@ -209,6 +212,7 @@ void XCHECK(double* B, int* BASIS, int& BNDTYP, double& BOUND, double* COLA,
     const double x = xbzero(i);
     for (int k = 1; k <= COLLEN; ++k) {
       const int r = coli(k);
+      if (r > M) continue;  // filler zero beyond the last row
       work(r) -= cola(k) * x;
       CJ -= cola(k) * uzero(r);
     }
