@@ -88,7 +88,7 @@ void INITLP(double* C, double* A, int& NVAR, int& MCON, int* KT, int& KTTOT,
   const double v1 = -V;
   const double expv = std::exp(v1);
   Line(kReport) << " ";
-  Line(kReport) << "**********************************************";
+  Line(kReport) << " **********************************************";
   Line(kReport) << " ";
   Line(kReport) << " INITIAL LP SOLUTION IS" << io::F(v1, 15, 6) << " =LOG("
                 << io::E(expv, 15, 6) << ")";

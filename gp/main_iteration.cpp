@@ -20,6 +20,7 @@
 //   as generated in this iteration; neither is a grid point whose shares are
 //   not finite (a primal point that overflowed): it would put NaN into the
 //   master LP.  With no column the solve ends on the cannot-be-met path.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -265,6 +266,7 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
     // 8. Re-solve from the last basis.  A failed solve abandons the
     //    iteration; the last successful solution stays in place.
     int IBCH = 0, ICD = 1;
+    std::fill(XLP.begin(), XLP.end(), 0.0);
     LINEAR(IBCH, IPRINT, IFLAG1, XLP.data(), PILP.data(), V, ICD, MAXM, MAXN,
            MAXA, COLMAX, LENMY, B.data(), BASCB.data(), BASLB.data(),
            BASUB.data(), BETAR.data(), CANDA.data(), CANDCJ.data(),

@@ -178,23 +178,23 @@ TEST(ColumnGeneration, TracesOfAdduAddbndAndRepc) {
   m.addbnd(-2, 3, 2.0, 1);
   auto l = rep.lines();
   std::vector<std::string> want = {
-      " ENTER ADDU     IPOSY=  0",
-      " REPCOL... THIS COLUMN HAS COST   0.2135E+01",
-      "          ROW   VALUE",
-      "            1  0.1000E+01",
-      "            2  0.1000E+01",
-      "            3  0.2500E+00",
-      "            4 -0.5000E+00",
-      "     COLUMN NUMBER IS     1",
-      " *** ADD COL  1     POSY  0     GRID POINT (U) IS",
-      "       0.5000E+00  0.2500E+00  0.2500E+00",
-      " EXIT ADDU",
-      " ENTER ADDBND: COLUMN FROM UPPER BOUND FOR X(   3)",
-      " REPCOL... THIS COLUMN HAS COST  -0.6931E+00",
-      "          ROW   VALUE",
-      "            4  0.1000E+01",
-      "     COLUMN NUMBER IS     2",
-      " EXIT ADDBND",
+      "ENTER ADDU     IPOSY=  0",
+      "REPCOL... THIS COLUMN HAS COST   0.2135E+01",
+      "         ROW   VALUE",
+      "           1  0.1000E+01",
+      "           2  0.1000E+01",
+      "           3  0.2500E+00",
+      "           4 -0.5000E+00",
+      "    COLUMN NUMBER IS     1",
+      "*** ADD COL  1     POSY  0     GRID POINT (U) IS",
+      "      0.5000E+00  0.2500E+00  0.2500E+00",
+      "EXIT ADDU",
+      "ENTER ADDBND: COLUMN FROM UPPER BOUND FOR X(   3)",
+      "REPCOL... THIS COLUMN HAS COST  -0.6931E+00",
+      "         ROW   VALUE",
+      "           4  0.1000E+01",
+      "    COLUMN NUMBER IS     2",
+      "EXIT ADDBND",
   };
   EXPECT_EQ(l, want);
 }
@@ -259,8 +259,8 @@ TEST(MasterStore, NoReplaceableColumnRecordsNothing) {
   EXPECT_EQ(RVNA.N, 2);
   auto l = rep.lines();
   std::vector<std::string> want = {
-      "", " REPCOL.. NO REPLACEABLE COLUMN COULD BE FOUND",
-      " INCREASE THE MAXIMUM NUMBER OF COLUMNS ALLOWED"};
+      "", "REPCOL.. NO REPLACEABLE COLUMN COULD BE FOUND",
+      "INCREASE THE MAXIMUM NUMBER OF COLUMNS ALLOWED"};
   ASSERT_EQ(l.size(), 6u);
   EXPECT_EQ(std::vector<std::string>(l.begin(), l.begin() + 3), want);
   EXPECT_EQ(std::vector<std::string>(l.begin() + 3, l.end()), want);

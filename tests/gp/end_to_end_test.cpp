@@ -90,29 +90,29 @@ TEST_P(Examples, ReachTheirKnownOptimum) {
   // The optimum path, or the cannot-be-met path when the 32-bit column store
   // cannot resolve the last 1e-7 of the gap (the final point is then still
   // within the accuracy asked below).
-  const bool optimum = r.has(" ****TERMINATED: OPTIMUM SOLUTION FOUND");
-  EXPECT_TRUE(optimum || r.has(" BEST AVAILABLE SOLUTION FOLLOWS:"));
+  const bool optimum = r.has("****TERMINATED: OPTIMUM SOLUTION FOUND");
+  EXPECT_TRUE(optimum || r.has("BEST AVAILABLE SOLUTION FOLLOWS:"));
   if (!optimum) {
-    EXPECT_LT(std::fabs(r.value_after(" CONVERGENCE CRITERION")), 1e-6);
+    EXPECT_LT(std::fabs(r.value_after("CONVERGENCE CRITERION")), 1e-6);
   }
-  const double v = r.value_after(" PRIMAL SOLUTION");
+  const double v = r.value_after("PRIMAL SOLUTION");
   EXPECT_LT(std::fabs(v - ex.optimum) / ex.optimum, 1e-6) << v;
   // Layout: summary, initial LP, final report in order, CPU time last.
   std::vector<std::string> order = {
-      " SUMMARY OF PROBLEM DATA",
+      "SUMMARY OF PROBLEM DATA",
       "**********************************************",
-      " ****TERMINATED: ",
-      " ACTIVE GLP COLUMNS (POSY<0 IMPLIES A BOUNDING CONSTRAINT):",
-      "   ID POSY    LAMBDA",
-      "          * REPORT OF OPTIMAL *",
-      " PRIMAL VARIABLES ARE",
-      " POSYNOMIAL NUMBER    0",
-      " PRIMAL SOLUTION",
-      " LP SOLUTION",
-      " CONVERGENCE CRITERION",
-      " TOTAL NUMBER OF ITERATIONS =",
-      " TOTAL NUMBER OF COLUMNS GENERATED=",
-      " CPU TIME = "};
+      "****TERMINATED: ",
+      "ACTIVE GLP COLUMNS (POSY<0 IMPLIES A BOUNDING CONSTRAINT):",
+      "  ID POSY    LAMBDA",
+      "         * REPORT OF OPTIMAL *",
+      "PRIMAL VARIABLES ARE",
+      "POSYNOMIAL NUMBER    0",
+      "PRIMAL SOLUTION",
+      "LP SOLUTION",
+      "CONVERGENCE CRITERION",
+      "TOTAL NUMBER OF ITERATIONS =",
+      "TOTAL NUMBER OF COLUMNS GENERATED=",
+      "CPU TIME = "};
   size_t at = 0;
   for (const auto& want : order) {
     while (at < r.report.size() && r.report[at].rfind(want, 0) != 0) ++at;
@@ -141,15 +141,15 @@ TEST(Endings, IterationLimitZeroAndSmall) {
   write_file(dir / "SUM.DAT", kSum);
   PosyRun r = run_posy(dir, "SUM.DAT", 0, 1);
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(r.has(" ****TERMINATED: END OF     0 ITERATIONS "));
-  EXPECT_TRUE(r.has(" TOTAL NUMBER OF ITERATIONS =     0"));
-  EXPECT_EQ(r.count_prefix("          * ITERATION #"), 0);
+  EXPECT_TRUE(r.has("****TERMINATED: END OF     0 ITERATIONS "));
+  EXPECT_TRUE(r.has("TOTAL NUMBER OF ITERATIONS =     0"));
+  EXPECT_EQ(r.count_prefix("         * ITERATION #"), 0);
   r = run_posy(dir, "SUM.DAT", 3, 1);
-  EXPECT_TRUE(r.has(" ****TERMINATED: END OF     3 ITERATIONS "));
-  EXPECT_TRUE(r.has(" INCREASE LIMIT ON MAXIMUM NUMBER OF ITERATIONS"));
-  EXPECT_TRUE(r.has(" IF A BETTER SOLUTION IS DESIRED"));
-  EXPECT_TRUE(r.has(" TOTAL NUMBER OF ITERATIONS =     3"));
-  EXPECT_EQ(r.count_prefix("          * ITERATION #"), 3);
+  EXPECT_TRUE(r.has("****TERMINATED: END OF     3 ITERATIONS "));
+  EXPECT_TRUE(r.has("INCREASE LIMIT ON MAXIMUM NUMBER OF ITERATIONS"));
+  EXPECT_TRUE(r.has("IF A BETTER SOLUTION IS DESIRED"));
+  EXPECT_TRUE(r.has("TOTAL NUMBER OF ITERATIONS =     3"));
+  EXPECT_EQ(r.count_prefix("         * ITERATION #"), 3);
 }
 
 TEST(Endings, UnboundedAndInconsistentInitialMaster) {
@@ -158,16 +158,16 @@ TEST(Endings, UnboundedAndInconsistentInitialMaster) {
   write_file(dir / "UNB.DAT", " UNBOUNDED\n 1 0\n 1\n 1 1.0\n 1 1.0\n 0\n 0\n");
   PosyRun r = run_posy(dir, "UNB.DAT", 100, 1);
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(r.has(" TERMINATED____ SOLUTION UNBOUNDED"));
-  EXPECT_FALSE(r.has("          * REPORT OF OPTIMAL *"));
-  EXPECT_EQ(r.report.back().rfind(" CPU TIME = ", 0), 0u);
+  EXPECT_TRUE(r.has("TERMINATED____ SOLUTION UNBOUNDED"));
+  EXPECT_FALSE(r.has("         * REPORT OF OPTIMAL *"));
+  EXPECT_EQ(r.report.back().rfind("CPU TIME = ", 0), 0u);
   // x <= 1 and 2/x <= 1 cannot both hold.
   write_file(dir / "INF.DAT",
              " INFEASIBLE PAIR\n 1 2\n 1 1 1\n 1 1.0\n 1 1.0\n"
              " 1 1.0\n 1 1.0\n 1 2.0\n 1 -1.0\n 0\n 0\n");
   r = run_posy(dir, "INF.DAT", 100, 1);
-  EXPECT_TRUE(r.has(" TERMINATED____ INCONSISTENT DATA"));
-  EXPECT_FALSE(r.has("          * REPORT OF OPTIMAL *"));
+  EXPECT_TRUE(r.has("TERMINATED____ INCONSISTENT DATA"));
+  EXPECT_FALSE(r.has("         * REPORT OF OPTIMAL *"));
 }
 
 TEST(Endings, CannotBeMet) {
@@ -179,11 +179,11 @@ TEST(Endings, CannotBeMet) {
   PosyRun r = run_posy(dir, "SUM.DAT", 1000, 0,
                    "IPRINT 0\nIPRG 0\nIPRX 0\nALLOW 1.0E-7\nRGAP 1.0E-15\n");
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(r.has(" ****TERMINATED: SPECIFIED TOLERANCES FOR FEASIBILITY"));
-  EXPECT_TRUE(r.has(" AND/OR CONVERGENCE CRITERION CANNOT BE MET;"));
-  EXPECT_TRUE(r.has(" BEST AVAILABLE SOLUTION FOLLOWS:"));
-  EXPECT_TRUE(r.has("          * REPORT OF OPTIMAL *"));
-  EXPECT_NEAR(r.value_after(" PRIMAL SOLUTION"), 2.0, 1e-5);
+  EXPECT_TRUE(r.has("****TERMINATED: SPECIFIED TOLERANCES FOR FEASIBILITY"));
+  EXPECT_TRUE(r.has("AND/OR CONVERGENCE CRITERION CANNOT BE MET;"));
+  EXPECT_TRUE(r.has("BEST AVAILABLE SOLUTION FOLLOWS:"));
+  EXPECT_TRUE(r.has("         * REPORT OF OPTIMAL *"));
+  EXPECT_NEAR(r.value_after("PRIMAL SOLUTION"), 2.0, 1e-5);
 }
 
 TEST(Reports, FrequencyOneAndThree) {
@@ -191,17 +191,17 @@ TEST(Reports, FrequencyOneAndThree) {
   write_file(dir / "SUM.DAT", kSum);
   PosyRun r1 = run_posy(dir, "SUM.DAT", 1000, 1);
   const int iters =
-      static_cast<int>(r1.value_after(" TOTAL NUMBER OF ITERATIONS ="));
+      static_cast<int>(r1.value_after("TOTAL NUMBER OF ITERATIONS ="));
   ASSERT_GT(iters, 3);
   // Every pass that re-solved is reported; the last pass (optimum) too.
-  EXPECT_EQ(r1.count_prefix("          * ITERATION #"), iters + 1);
-  EXPECT_EQ(r1.count_prefix(" LP SOLUTION IS"), iters);
-  EXPECT_EQ(r1.count_prefix(" PRIMAL SOLUTION IS "), iters);
+  EXPECT_EQ(r1.count_prefix("         * ITERATION #"), iters + 1);
+  EXPECT_EQ(r1.count_prefix("LP SOLUTION IS"), iters);
+  EXPECT_EQ(r1.count_prefix("PRIMAL SOLUTION IS "), iters);
   PosyRun r3 = run_posy(dir, "SUM.DAT", 1000, 3);
-  EXPECT_EQ(r3.count_prefix("          * ITERATION #"), (iters + 1) / 3);
-  EXPECT_TRUE(r3.has("          * ITERATION #    3 *"));
-  EXPECT_FALSE(r3.has("          * ITERATION #    1 *"));
-  EXPECT_FALSE(r3.has("          * ITERATION #    2 *"));
+  EXPECT_EQ(r3.count_prefix("         * ITERATION #"), (iters + 1) / 3);
+  EXPECT_TRUE(r3.has("         * ITERATION #    3 *"));
+  EXPECT_FALSE(r3.has("         * ITERATION #    1 *"));
+  EXPECT_FALSE(r3.has("         * ITERATION #    2 *"));
 }
 
 TEST(Reports, TraceSwitches) {
@@ -209,28 +209,28 @@ TEST(Reports, TraceSwitches) {
   write_file(dir / "SUM.DAT", kSum);
   PosyRun r = run_posy(dir, "SUM.DAT", 1000, 2,
                    "IPRINT 0\nIPRG 1\nIPRX 1\nALLOW 1.0E-7\nRGAP 1.0E-7\n");
-  EXPECT_TRUE(r.has(" INITIAL GRID POINTS:"));
-  EXPECT_EQ(r.count_prefix(" *** ADD COL"),
+  EXPECT_TRUE(r.has("INITIAL GRID POINTS:"));
+  EXPECT_EQ(r.count_prefix("*** ADD COL"),
             static_cast<int>(
-                r.value_after(" TOTAL NUMBER OF COLUMNS GENERATED=")));
+                r.value_after("TOTAL NUMBER OF COLUMNS GENERATED=")));
   // Detailed point in report iterations (every second) and the final report.
   const int iters =
-      static_cast<int>(r.value_after(" TOTAL NUMBER OF ITERATIONS ="));
-  EXPECT_EQ(r.count_prefix(" PRIMAL VARIABLES ARE"), iters / 2 + 1);
-  EXPECT_EQ(r.count_prefix(" PRIMAL SOLUTION IS "), 0);
+      static_cast<int>(r.value_after("TOTAL NUMBER OF ITERATIONS ="));
+  EXPECT_EQ(r.count_prefix("PRIMAL VARIABLES ARE"), iters / 2 + 1);
+  EXPECT_EQ(r.count_prefix("PRIMAL SOLUTION IS "), 0);
 
   r = run_posy(dir, "SUM.DAT", 1000, 0,
                "IPRINT 1\nIPRG 0\nIPRX 0\nALLOW 1.0E-7\nRGAP 1.0E-7\n");
-  EXPECT_TRUE(r.has(" SETUP.. NUMBER OF REGULAR CONSTRAINTS=    3"));
-  EXPECT_TRUE(r.has(" LINEAR: USE ARTIFICIAL VARIABLES AS INITIAL BASIS"));
-  EXPECT_TRUE(r.has(" ENTER ADDU     IPOSY=  1"));
-  EXPECT_GE(r.count_prefix(" REPCOL... THIS COLUMN HAS COST "), 3);
-  EXPECT_GE(r.count_prefix(" BASIS VECTOR IS"), 2);
+  EXPECT_TRUE(r.has("SETUP.. NUMBER OF REGULAR CONSTRAINTS=    3"));
+  EXPECT_TRUE(r.has("LINEAR: USE ARTIFICIAL VARIABLES AS INITIAL BASIS"));
+  EXPECT_TRUE(r.has("ENTER ADDU     IPOSY=  1"));
+  EXPECT_GE(r.count_prefix("REPCOL... THIS COLUMN HAS COST "), 3);
+  EXPECT_GE(r.count_prefix("BASIS VECTOR IS"), 2);
   // IPRINT = 1: the point in detail after every solve, no iteration reports.
   const int iters1 =
-      static_cast<int>(r.value_after(" TOTAL NUMBER OF ITERATIONS ="));
-  EXPECT_EQ(r.count_prefix(" PRIMAL VARIABLES ARE"), iters1 + 2);
-  EXPECT_EQ(r.count_prefix("          * ITERATION #"), 0);
+      static_cast<int>(r.value_after("TOTAL NUMBER OF ITERATIONS ="));
+  EXPECT_EQ(r.count_prefix("PRIMAL VARIABLES ARE"), iters1 + 2);
+  EXPECT_EQ(r.count_prefix("         * ITERATION #"), 0);
 }
 
 TEST(Bounds, ActiveLowerBoundAndMonomials) {
@@ -240,9 +240,9 @@ TEST(Bounds, ActiveLowerBoundAndMonomials) {
              " MONOMIALS\n 2 1\n 1 1\n 2 1.0\n 1 1.0\n 2 1.0\n"
              " 2 12.0\n 1 -1.0\n 2 -1.0\n 1\n 1 3.0\n 0\n");
   PosyRun r = run_posy(dir, "MONO.DAT", 100, 1);
-  EXPECT_TRUE(r.has(" ****TERMINATED: OPTIMUM SOLUTION FOUND"));
-  EXPECT_NEAR(r.value_after(" PRIMAL SOLUTION"), 12.0, 12e-6);
-  EXPECT_TRUE(r.has(" TOTAL NUMBER OF ITERATIONS =     0"));
+  EXPECT_TRUE(r.has("****TERMINATED: OPTIMUM SOLUTION FOUND"));
+  EXPECT_NEAR(r.value_after("PRIMAL SOLUTION"), 12.0, 12e-6);
+  EXPECT_TRUE(r.has("TOTAL NUMBER OF ITERATIONS =     0"));
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // temporary directory, read back line by line.
 #pragma once
 
+#ifndef POSY_GP_NO_GTEST
 #include <gtest/gtest.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -13,14 +15,23 @@
 
 namespace gptest {
 
+// "posy_gp_<suite>_<test>.OUT" for the running test.
+inline std::string current_test_name() {
+#ifndef POSY_GP_NO_GTEST
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return std::string("posy_gp_") + info->test_suite_name() + "_" +
+         info->name() + ".OUT";
+#else
+  return "posy_gp_bench.OUT";
+#endif
+}
+
 // Connects unit 8 to a fresh file in the test's temporary directory.
 class ReportFile {
  public:
-  ReportFile() {
+  ReportFile() : ReportFile(current_test_name()) {}
+  explicit ReportFile(std::string name) {
     io::reset_units();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("posy_gp_") + info->test_suite_name() +
-                       "_" + info->name() + ".OUT";
     for (char& ch : name)
       if (ch == '/') ch = '_';
     path_ = std::filesystem::temp_directory_path() / name;

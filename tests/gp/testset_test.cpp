@@ -53,24 +53,24 @@ TEST_P(Classic, EndsOnTheReferenceOptimumOrCleanly) {
   gptest::RunParams params;
   params.ITMAX = 2000;
   auto r = gptest::solve(gptest::GpProblem::read(path), params);
-  const bool optimum = r.has(" ****TERMINATED: OPTIMUM SOLUTION FOUND");
+  const bool optimum = r.has("****TERMINATED: OPTIMUM SOLUTION FOUND");
   const bool other =
-      r.has(" ****TERMINATED: SPECIFIED TOLERANCES FOR FEASIBILITY") ||
-      r.has(" ****TERMINATED: END OF  2000 ITERATIONS ") ||
-      r.has(" TERMINATED____ INCONSISTENT DATA") ||
-      r.has(" TERMINATED____ SOLUTION UNBOUNDED");
-  const double primal = r.value_after(" PRIMAL SOLUTION");
+      r.has("****TERMINATED: SPECIFIED TOLERANCES FOR FEASIBILITY") ||
+      r.has("****TERMINATED: END OF  2000 ITERATIONS ") ||
+      r.has("TERMINATED____ INCONSISTENT DATA") ||
+      r.has("TERMINATED____ SOLUTION UNBOUNDED");
+  const double primal = r.value_after("PRIMAL SOLUTION");
   std::printf("%s reference %s %.10g; posy %s %.10g, %g iterations\n", name,
               ref.status.c_str(), ref.objective,
               optimum ? "optimum" : "other", primal,
-              r.value_after(" TOTAL NUMBER OF ITERATIONS ="));
+              r.value_after("TOTAL NUMBER OF ITERATIONS ="));
   if (ref.status == "optimal") {
     // The optimum path; or the cannot-be-met path when the 32-bit column
     // store cannot resolve the last 1e-7 of the gap, the point being within
     // 1e-6 of the optimum all the same.
     const bool stalled =
-        r.has(" AND/OR CONVERGENCE CRITERION CANNOT BE MET;") &&
-        std::fabs(r.value_after(" CONVERGENCE CRITERION")) < 1e-6;
+        r.has("AND/OR CONVERGENCE CRITERION CANNOT BE MET;") &&
+        std::fabs(r.value_after("CONVERGENCE CRITERION")) < 1e-6;
     EXPECT_TRUE(optimum || stalled);
     EXPECT_LT(std::fabs(primal - ref.objective) / std::fabs(ref.objective),
               1e-6);
