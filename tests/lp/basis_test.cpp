@@ -318,6 +318,24 @@ TEST_F(Basis, InfiniteBoundsAndBadSizesStop) {
   EXPECT_EQ(ZNB, 0.0);
 }
 
+TEST_F(Basis, FillerEntriesBeyondTheLastRowAreNeverWritten) {
+  // A column stored by XREPAJ reserves COLMAX positions; the unused ones
+  // name row MAXM = M + 2.  The reduction writes only WORK(1..M).
+  LpSpec s = two_columns(3);
+  EngineLp e(s, 10, /*extra_rows=*/2);
+  e.store_columns();
+  e.slack();
+  e.append_with_repaj(LpColumn{1.0, {{1, 1.0}}, 0.0, 2.0});
+  e.STATUS[e.N - 1] = -1;  // at its upper bound 2
+  std::vector<double> W(e.M, -7.0);
+  double ZNB = 0;
+  XBREDU(e.B.data(), e.BNDTYP, e.BOUND, e.COLA.data(), e.COLI.data(),
+         e.COLMAX, e.IOERR, e.LENMA, e.LENMY, e.M, e.MAPA, e.MAXM, e.MAXN,
+         e.MEMORY, e.N, e.STATUS.data(), W.data(), e.XBZERO.data(), ZNB);
+  EXPECT_EQ(W, (std::vector<double>{8.0, 4.0}));
+  EXPECT_EQ(ZNB, 2.0);
+}
+
 TEST_F(Basis, AccuracyCheckAcceptsTheToleranceAndReportsBeyondIt) {
   EngineLp e(two_columns(1));
   e.store_columns();
