@@ -120,17 +120,17 @@ def run_posy(posy, gp, itmax, workdir):
     peak = int(m.group(1)) if m else float("nan")
     out = open(os.path.join(workdir, "P.OUT")).read()
     ending = "?"
-    for key, label in ((" ****TERMINATED: OPTIMUM", "optimum"),
-                       (" AND/OR CONVERGENCE CRITERION CANNOT", "cannot-be-met"),
-                       (" ****TERMINATED: END OF", "iteration-limit"),
-                       (" TERMINATED____ SOLUTION UNBOUNDED", "unbounded"),
-                       (" TERMINATED____ INCONSISTENT DATA", "inconsistent")):
+    for key, label in (("****TERMINATED: OPTIMUM", "optimum"),
+                       ("AND/OR CONVERGENCE CRITERION CANNOT", "cannot-be-met"),
+                       ("****TERMINATED: END OF", "iteration-limit"),
+                       ("TERMINATED____ SOLUTION UNBOUNDED", "unbounded"),
+                       ("TERMINATED____ INCONSISTENT DATA", "inconsistent")):
         if key in out:
             ending = label
     num = lambda pat: (float(re.findall(pat, out)[-1])
                        if re.findall(pat, out) else float("nan"))
     return dict(ending=ending, wall=wall, peak_kb=peak,
-                obj=num(r"\n PRIMAL SOLUTION +(\S+)"),
+                obj=num(r"\n ?PRIMAL SOLUTION +(\S+)"),
                 iters=num(r"TOTAL NUMBER OF ITERATIONS = *(\d+)"),
                 cols=num(r"TOTAL NUMBER OF COLUMNS GENERATED= *(\d+)"))
 

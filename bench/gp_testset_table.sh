@@ -26,12 +26,12 @@ for f in "$dir"/CL*.DAT; do
   end=$(date +%s.%N)
   out="$work/$name.OUT"
   ending="crash/none"
-  grep -q ' ****TERMINATED: OPTIMUM' "$out" 2>/dev/null && ending=optimum
-  grep -q ' AND/OR CONVERGENCE CRITERION CANNOT' "$out" 2>/dev/null && ending=cannot-be-met
-  grep -q ' ****TERMINATED: END OF' "$out" 2>/dev/null && ending=iteration-limit
-  grep -q ' TERMINATED____ SOLUTION UNBOUNDED' "$out" 2>/dev/null && ending=unbounded
-  grep -q ' TERMINATED____ INCONSISTENT DATA' "$out" 2>/dev/null && ending=inconsistent
-  obj=$(awk '/^ PRIMAL SOLUTION /{v=$3} END{print (v==""?"-":v)}' "$out" 2>/dev/null)
+  grep -qF -- '****TERMINATED: OPTIMUM' "$out" 2>/dev/null && ending=optimum
+  grep -qF -- 'AND/OR CONVERGENCE CRITERION CANNOT' "$out" 2>/dev/null && ending=cannot-be-met
+  grep -qF -- '****TERMINATED: END OF' "$out" 2>/dev/null && ending=iteration-limit
+  grep -qF -- 'TERMINATED____ SOLUTION UNBOUNDED' "$out" 2>/dev/null && ending=unbounded
+  grep -qF -- 'TERMINATED____ INCONSISTENT DATA' "$out" 2>/dev/null && ending=inconsistent
+  obj=$(awk '/^ ?PRIMAL SOLUTION  /{v=$NF} END{print (v==""?"-":v)}' "$out" 2>/dev/null)
   its=$(awk -F= '/TOTAL NUMBER OF ITERATIONS =/{v=$2} END{print (v==""?"-":v+0)}' "$out" 2>/dev/null)
   cols=$(awk -F= '/TOTAL NUMBER OF COLUMNS GENERATED=/{v=$2} END{print (v==""?"-":v+0)}' "$out" 2>/dev/null)
   entry=$(tr -d '\n' < "$ref" | grep -o "\"$name\": *{[^}]*}")

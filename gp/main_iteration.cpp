@@ -10,8 +10,9 @@
 //
 // Choices beyond the plain method:
 // - Sizes are computed in 64-bit arithmetic; any that does not fit a 32-bit
-//   integer, or storage that cannot be allocated, stops the run with "Not
-//   enough storage for data; aborting..." (exit status 1).
+//   integer, storage that cannot be allocated, or an engine workspace larger
+//   than the machine's physical memory stops the run with "Not enough
+//   storage for data; aborting..." (exit status 1).
 // - A report iteration abandoned through an LP failure still advances the
 //   report schedule, so later iterations go on being reported.
 // - An LP failure during the loop leaves the column values and row prices of
@@ -35,6 +36,10 @@
 #include "io/units.h"
 #include "lp/workspace.h"
 
+#if __has_include(<unistd.h>)
+#include <unistd.h>
+#endif
+
 using gp::Ending;
 using gp::kReport;
 using gp::Line;
@@ -49,6 +54,19 @@ constexpr const char* kNoStorage = "Not enough storage for data; aborting...";
 int fit32(std::int64_t v) {
   if (v < 0 || v > INT_MAX) no_storage();
   return static_cast<int>(v);
+}
+
+// Physical memory of the machine in bytes (0 when unknown).  The engine
+// workspace is zero-filled as soon as it is mapped, so a workspace larger
+// than the machine would not fail its allocation (memory is overcommitted)
+// but be killed while being filled: refuse it with the storage message.
+std::int64_t physical_memory() {
+#if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && page > 0) return std::int64_t{pages} * page;
+#endif
+  return 0;
 }
 
 template <typename T>
@@ -97,6 +115,8 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
              6.0 * dense * static_cast<double>(MAXM) * MAXM);
   if (!(lenmy_real < static_cast<double>(INT_MAX))) no_storage();
   int LENMY = static_cast<int>(lenmy_real);
+  const std::int64_t phys = physical_memory();
+  if (phys > 0 && std::int64_t{LENMY} * 8 > phys) no_storage();
   const std::int64_t MCON1 =
       (NVAR > MCON + 1) ? std::int64_t{NVAR} + 1 : std::int64_t{MCON} + 1;
   int MP1 = MCON + 1;

@@ -2,6 +2,8 @@
 // report captured: endings, report layout, choices on faults.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
 
 #include "gp_problem.h"
@@ -321,6 +323,19 @@ TEST(Solver, OversizedMasterLpStopsWithTheStorageMessage) {
     code = s.code;
   }
   EXPECT_EQ(code, 1);
+  // Every size fits (LENMY = 1.94e9 slots) but the workspace would take
+  // 15.5 GB.
+  p.NVAR = 12000;
+  p.finish();
+  code = 0;
+  if (sysconf(_SC_PHYS_PAGES) * sysconf(_SC_PAGESIZE) < 15.0e9) {
+    try {
+      solve(p);
+    } catch (const Stopped& s) {
+      code = s.code;
+    }
+    EXPECT_EQ(code, 1);
+  }
   io::set_stop_hook({});
 }
 
