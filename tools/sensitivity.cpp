@@ -373,8 +373,12 @@ Ranges compute_ranges(const MpsProblem& problem, const EngineModel& model, LpSes
     return out;
   }
 
-  // 3. Right-hand sides.
+  // 3. Right-hand sides.  A logical is basic when BASIS names it: the
+  // artificial of an equality row keeps its status -3 while basic.
   const int nstruct = static_cast<int>(model.columns.size());
+  std::vector<bool> in_basis(static_cast<std::size_t>(s.N) + 1, false);
+  for (int i = 1; i <= s.M; ++i)
+    if (s.BASIS[i - 1] >= 1 && s.BASIS[i - 1] <= s.N) in_basis[static_cast<std::size_t>(s.BASIS[i - 1])] = true;
   for (std::size_t i = 0; i < problem.rows.size(); ++i) {
     RowRange rr;
     rr.activity = activity[i];
@@ -383,7 +387,7 @@ Ranges compute_ranges(const MpsProblem& problem, const EngineModel& model, LpSes
     if (rr.rate == 0.0) rr.rate = 0.0;  // no negative zero
     const int J = nstruct + static_cast<int>(i) + 1;
     const int st = s.STATUS[J - 1];
-    if (st >= 1 && st <= s.M)
+    if (in_basis[static_cast<std::size_t>(J)])
       rr.status = "BS";
     else
       rr.status = file_bound(vars[static_cast<std::size_t>(J)], st != kAtUpper);
@@ -575,8 +579,8 @@ std::vector<std::string> dual_report(const MpsProblem& problem, const EngineMode
   std::vector<std::string> lines;
   char buf[512];
   lines.push_back("");
-  std::snprintf(buf, sizeof buf, "Dual re-solve: every RHS value b replaced by %.12g * b + %.12g",
-                change.scale, change.shift);
+  std::snprintf(buf, sizeof buf, "Dual re-solve: every RHS value b replaced by %.12g * b %c %.12g",
+                change.scale, std::signbit(change.shift) ? '-' : '+', std::fabs(change.shift));
   lines.push_back(buf);
   std::string status = dual_status_text(result.dterm);
   const std::vector<EngineVar> vars =
