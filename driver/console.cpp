@@ -7,12 +7,12 @@
 
 namespace driver {
 
-void show(std::string_view text) { io::Record(io::kScreen, ' ') << text; }
+void show(std::string_view text) { io::Line(io::kScreen) << text; }
 
 void prompt(std::string_view text) {
-  io::Record r(io::kScreen, ' ');
-  r << text;
-  r.prompt();
+  io::Line l(io::kScreen);
+  l << text;
+  l.prompt();
 }
 
 void keyboard_ended(std::string_view what) {

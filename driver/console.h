@@ -1,7 +1,9 @@
 // console.h — screen lines, prompts and keyboard replies.
 //
-//   show(text)              one screen record (text as printed, its leading
-//                           carriage-control blank included)
+//   show(text)              one screen record; the first character of TEXT
+//                           is its carriage control (' ' new line, '0' an
+//                           empty line first, ...), not shown; "" is an
+//                           empty line
 //   prompt(text)            the same left open: the reply follows on the line
 //   ask(p, what, v...)      prompt P and read V... in free format, repeating
 //                           the prompt while the reply cannot be read

@@ -250,7 +250,7 @@ void INCHK(std::string& INFNM, std::string& OUTFNM, int& NVAR, int& MCON,
   // 2. File names; the data file is opened.
   std::string FNM;
   if (IN == kTerminal) {
-    driver::show("  ");
+    driver::show("  ");  // a free-format line holding one blank
     FNM = ask_file_name(" Enter filename for storing data : ");
   } else {
     FNM = ask_file_name(" Enter input data filename  : ");

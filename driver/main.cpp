@@ -20,7 +20,7 @@
 int main() {
   constexpr int kReportUnit = 8;
 
-  // 1. Banner.
+  // 1. Banner: ten blanks after the carriage-control column.
   driver::show("");
   driver::show("");
   for (const char* text :
@@ -77,10 +77,9 @@ int main() {
   const double TLAP = driver::elapsed_seconds(TNOW, TLAT);
 
   // 11. Elapsed time on the report.
-  io::Record(kReportUnit, ' ');
-  io::Record(kReportUnit, ' ');
-  io::Record(kReportUnit, ' ') << " CPU TIME = " << io::F(TLAP, 8, 4)
-                               << " SECONDS";
+  io::Line(kReportUnit) << " ";
+  io::Line(kReportUnit) << " ";
+  io::Line(kReportUnit) << " CPU TIME = " << io::F(TLAP, 8, 4) << " SECONDS";
 
   // 12, 13. Report file name on the screen; the report is closed.
   driver::show(" OUTPUT DATA FILE : " + io::A(OUTFNM, 12));

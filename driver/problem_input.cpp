@@ -30,7 +30,8 @@ std::string without_trailing_blanks(const std::string& s) {
   return e == std::string::npos ? "" : s.substr(0, e + 1);
 }
 
-void line(std::string_view text) { io::Record(kReportUnit, ' ') << text; }
+// One report line; its first character is the carriage control.
+void line(std::string_view text) { io::Line(kReportUnit) << text; }
 
 void size_mismatch(const driver::DataSource& src, const char* what) {
   driver::data_error(src, std::string(what) +
@@ -123,10 +124,9 @@ void GPINPT(std::string& INFNM, std::string& OUTFNM, double* C, double* A,
   const std::time_t now = std::time(nullptr);
   std::tm today{};
   localtime_r(&now, &today);
-  io::Record(kReportUnit, ' ') << " RUN DATE (M/D/Y) : "
-                               << io::I(today.tm_mon + 1, 2) << "/"
-                               << io::I(today.tm_mday, 2, 2) << "/"
-                               << io::I(today.tm_year + 1900, 4);
+  io::Line(kReportUnit) << " RUN DATE (M/D/Y) : " << io::I(today.tm_mon + 1, 2)
+                        << "/" << io::I(today.tm_mday, 2, 2) << "/"
+                        << io::I(today.tm_year + 1900, 4);
   line("");
 
   // 8. Summary header.
@@ -151,7 +151,7 @@ void GPINPT(std::string& INFNM, std::string& OUTFNM, double* C, double* A,
         tempout(idvar(I)) = a(I);
       }
       for (int first = 1; first <= NVAR; first += kPerLine) {
-        io::Record r(kReportUnit, ' ');
+        io::Line r(kReportUnit);
         if (first == 1)
           r << " " << io::I(L - 1, 5) << io::I(J, 5) << io::D(c(J), 13, 5);
         else
@@ -165,11 +165,14 @@ void GPINPT(std::string& INFNM, std::string& OUTFNM, double* C, double* A,
   // 10. Bounds above 1.0E-6.
   for (const bool lower : {true, false}) {
     if ((lower ? NLB : NUB) == 0) continue;
+    // Two free-format lines (a free-format write puts a blank before its
+    // items), then J and the bound; each line's first column is its carriage
+    // control.
     line("  ");
     line(lower ? "  LOWER BOUNDS:" : "  UPPER BOUNDS:");
     const io::F1<double>& bound = lower ? slb : sub;
     for (int J = 1; J <= NVAR; ++J)
       if (bound(J) > kNoBound)
-        io::Record(kReportUnit, ' ') << io::I(J, 10) << io::F(bound(J), 12, 4);
+        io::Line(kReportUnit) << io::I(J, 10) << io::F(bound(J), 12, 4);
   }
 }

@@ -138,8 +138,8 @@ class PosyRun : public ::testing::Test {
 
 // The run date line with its digits masked.
 inline std::string mask_date(const std::string& line) {
-  static const std::regex date(R"( RUN DATE \(M/D/Y\) : [ 1]\d/\d\d/\d{4})");
-  return std::regex_match(line, date) ? " RUN DATE (M/D/Y) : ##/##/####" : line;
+  static const std::regex date(R"(RUN DATE \(M/D/Y\) : [ 1]\d/\d\d/\d{4})");
+  return std::regex_match(line, date) ? "RUN DATE (M/D/Y) : ##/##/####" : line;
 }
 
 }  // namespace driver_test

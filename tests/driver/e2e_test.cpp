@@ -69,16 +69,17 @@ TEST_F(ProgramRun, TypedProblemGivesTheGoldenDataFileSummaryAndDialogue) {
   ASSERT_GE(lines.size(), scr.size() + 2);
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + scr.size()),
             scr);
-  EXPECT_EQ(lines[lines.size() - 2], " OUTPUT DATA FILE : GOLD.OUT    ");
+  EXPECT_EQ(lines[lines.size() - 2], "OUTPUT DATA FILE : GOLD.OUT    ");
 
   // The report ends with the elapsed time.
   const auto report = split_lines(file("GOLD.OUT"));
   ASSERT_GE(report.size(), 3u);
   EXPECT_EQ(report[report.size() - 3], "");
   EXPECT_EQ(report[report.size() - 2], "");
-  EXPECT_EQ(report.back().substr(0, 12), " CPU TIME = ");
-  EXPECT_EQ(report.back().substr(20), " SECONDS");
-  EXPECT_NE(report.back()[14], '-') << "negative elapsed time";
+  EXPECT_EQ(report.back().substr(0, 11), "CPU TIME = ");
+  EXPECT_EQ(report.back().substr(19), " SECONDS");
+  EXPECT_EQ(report.back().substr(11, 8).find('-'), std::string::npos)
+      << "negative elapsed time";
 }
 
 // The shipped examples, named in mode 2: summary sizes, a normal end and,
@@ -104,7 +105,7 @@ TEST_F(ProgramRun, ShippedExamplesRunFromTheirDataFiles) {
     const std::string report = file(std::string(e.name) + ".OUT");
     auto field = [&](const std::string& label, int v) {
       char buf[64];
-      std::snprintf(buf, sizeof buf, "     %s%5d\n", label.c_str(), v);
+      std::snprintf(buf, sizeof buf, "\n    %s%5d\n", label.c_str(), v);
       EXPECT_NE(report.find(buf), std::string::npos) << buf;
     };
     field("NUMBER OF VARIABLES  ", e.nvar);
@@ -139,10 +140,10 @@ TEST_F(ProgramRun, FileNamesFormedFromTheTypedName) {
     std::string data12 = c.data, report12 = c.report;
     data12.resize(12, ' ');
     report12.resize(12, ' ');
-    EXPECT_NE(r.screen.find("       and saved under the file name " + data12 +
+    EXPECT_NE(r.screen.find("\n      and saved under the file name " + data12 +
                             "\n"),
               std::string::npos);
-    EXPECT_NE(r.screen.find(" OUTPUT DATA FILE : " + report12 + "\n"),
+    EXPECT_NE(r.screen.find("\nOUTPUT DATA FILE : " + report12 + "\n"),
               std::string::npos);
     // The data file reads back: mode 2 on it gives the same summary.
     const std::string first = file(c.report);
@@ -192,13 +193,13 @@ TEST_F(ProgramRun, LimitsPromptRepeatsUntilTwoIntegersAreRead) {
   const RunResult r = run("2\nBOX.DAT\nfifty\n0 5\n");
   EXPECT_TRUE(ends_normally(r)) << r.screen;
   const std::string block =
-      "\n\n ENTER LIMIT ON NO. OF ITERATIONS TO BE PERFORMED &\n"
-      " FREQUENCY (IN ITERATIONS) WITH WHICH REPORTS ARE REQUIRED\n    : ";
+      "\n\nENTER LIMIT ON NO. OF ITERATIONS TO BE PERFORMED &\n"
+      "FREQUENCY (IN ITERATIONS) WITH WHICH REPORTS ARE REQUIRED\n   : ";
   const auto first = r.screen.find(block);
   ASSERT_NE(first, std::string::npos) << r.screen;
   EXPECT_NE(r.screen.find(block, first + 1), std::string::npos) << r.screen;
   if (kSolver) {
-    EXPECT_NE(file("BOX.OUT").find(" ****TERMINATED: END OF     0 ITERATIONS"),
+    EXPECT_NE(file("BOX.OUT").find("\n****TERMINATED: END OF     0 ITERATIONS"),
               std::string::npos);
   }
 }
@@ -231,14 +232,14 @@ TEST_F(ProgramRun, TypedRepliesOutOfRangeAreAskedAgain) {
       "-1\n10000\n1\n3 2\n1 2\n"       // bound counts, then an index outside
       "0\n20 5\n");
   EXPECT_TRUE(ends_normally(r)) << r.screen;
-  EXPECT_NE(r.screen.find(" NVAR must be 1 to 9999 and MCON 0 to 999"),
+  EXPECT_NE(r.screen.find("\nNVAR must be 1 to 9999 and MCON 0 to 999"),
             std::string::npos);
-  EXPECT_NE(r.screen.find(" The number of variables must be 0 to 99999"),
+  EXPECT_NE(r.screen.find("\nThe number of variables must be 0 to 99999"),
             std::string::npos);
-  EXPECT_NE(r.screen.find(" The coefficient must be positive"), std::string::npos);
-  EXPECT_NE(r.screen.find(" The number of bounds must be 0 to 9999"),
+  EXPECT_NE(r.screen.find("\nThe coefficient must be positive"), std::string::npos);
+  EXPECT_NE(r.screen.find("\nThe number of bounds must be 0 to 9999"),
             std::string::npos);
-  EXPECT_NE(r.screen.find(" Enter a variable index from 1 to 2 and a bound"),
+  EXPECT_NE(r.screen.find("\nEnter a variable index from 1 to 2 and a bound"),
             std::string::npos);
   const std::string want =
       " T                             \n"
@@ -385,13 +386,13 @@ TEST_F(ProgramRun, LargestTestSetSummariesComeOutWhole) {
     copy_in(set / dat, dat);
     const RunResult r = run("2\n" + dat + "\n", 300);
     EXPECT_EQ(r.status, kEndOfInput) << r.screen;
-    EXPECT_NE(r.screen.find(" ENTER LIMIT ON NO. OF ITERATIONS"), std::string::npos);
+    EXPECT_NE(r.screen.find("\nENTER LIMIT ON NO. OF ITERATIONS"), std::string::npos);
     const auto lines = split_lines(file(std::string(b.name) + ".OUT"));
     const int per_term = (b.nvar + 5) / 6;
     ASSERT_EQ(lines.size(), 12u + static_cast<std::size_t>(b.terms) * per_term);
     char first[16];
-    std::snprintf(first, sizeof first, " %5d%5d", b.mcon, b.terms);
-    EXPECT_EQ(lines[lines.size() - per_term].substr(0, 11), first);
+    std::snprintf(first, sizeof first, "%5d%5d", b.mcon, b.terms);
+    EXPECT_EQ(lines[lines.size() - per_term].substr(0, 10), first);
   }
 }
 

@@ -98,15 +98,14 @@ TEST_F(DriverGpTestSet, ScanReadAndSummaryAgreeWithTheListedSizes) {
     const std::size_t header = 12;  // date, 3 empty, 6 summary lines, empty, titles
     ASSERT_EQ(lines.size(), header + static_cast<std::size_t>(kttot) * per_term);
     EXPECT_EQ(lines[header - 1],
-              " POSY   TERM   COEFFICIENT             EXPONENTS");
+              "POSY   TERM   COEFFICIENT             EXPONENTS");
     // The last term's first line carries posynomial MCON and term KTTOT.
     const std::string& last_first = lines[lines.size() - per_term];
-    EXPECT_EQ(last_first.substr(0, 11),
-              " " + io::I(MCON, 5) + io::I(kttot, 5));
+    EXPECT_EQ(last_first.substr(0, 10), io::I(MCON, 5) + io::I(kttot, 5));
     // Its last line holds the remaining NVAR - 6(per_term - 1) exponents.
     const int rest = NVAR - 6 * (per_term - 1);
     EXPECT_EQ(lines.back().size(),
-              static_cast<std::size_t>(24 + 8 * rest));
+              static_cast<std::size_t>(23 + 8 * rest));
     driver_test::fs::remove(file);
     driver_test::fs::remove(name + ".OUT");
   }

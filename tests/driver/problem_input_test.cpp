@@ -286,40 +286,40 @@ TEST_F(DataFileInput, SummaryLayoutWithContinuationLinesAndBounds) {
   io::close_unit(8);
   auto lines = split_lines(read_file("S.OUT"));
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0].substr(0, 20), " RUN DATE (M/D/Y) : ");
-  EXPECT_EQ(lines[0].size(), 30u);
-  EXPECT_EQ(lines[0][22], '/');
-  EXPECT_EQ(lines[0][25], '/');
+  EXPECT_EQ(lines[0].substr(0, 19), "RUN DATE (M/D/Y) : ");
+  EXPECT_EQ(lines[0].size(), 29u);
+  EXPECT_EQ(lines[0][21], '/');
+  EXPECT_EQ(lines[0][24], '/');
   lines.erase(lines.begin());
   const std::vector<std::string> expected = {
       "",
       "",
       "",
-      " SUMMARY OF PROBLEM DATA",
-      "     PROBLEM NAME: ROUND TRIP                    ",
-      "     NUMBER OF VARIABLES      8",
-      "     NUMBER OF CONSTRAINTS    2",
-      "     TOTAL NUMBER OF TERMS    5",
-      "     DEGREES OF DIFFICULTY    2",  // 5 + 1 + 5 - 8 - 1
+      "SUMMARY OF PROBLEM DATA",
+      "    PROBLEM NAME: ROUND TRIP                    ",
+      "    NUMBER OF VARIABLES      8",
+      "    NUMBER OF CONSTRAINTS    2",
+      "    TOTAL NUMBER OF TERMS    5",
+      "    DEGREES OF DIFFICULTY    2",  // 5 + 1 + 5 - 8 - 1
       "",
-      " POSY   TERM   COEFFICIENT             EXPONENTS",
-      "     0    1  0.40000D+02 -1.0000 -1.0000 -1.0000  0.0000  0.0000  0.0000",
-      "                          0.0000  0.0000",
-      "     0    2  0.25000D-02  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000",
-      "                         -1.2500  0.5000",
-      "     1    3  0.50000D+00  1.0000  0.0000  1.0000  0.0000  0.0000  0.0000",
-      "                          0.0000  0.0000",
-      "     1    4  0.25000D+00  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000",
-      "                          0.0000  0.0000",
-      "     2    5  0.10000D-05  0.0000  0.0000  0.0000  2.0000 -3.0000  1.0000",
-      "                          0.0000  1.0000",
-      "  ",
-      "  LOWER BOUNDS:",
-      "         1      1.5000",
-      "         3      0.0000",  // 1.0E-6; 0.0 and 1.0E-6f are not listed
-      "  ",
-      "  UPPER BOUNDS:",
-      "         8   1000.0000",
+      "POSY   TERM   COEFFICIENT             EXPONENTS",
+      "    0    1  0.40000D+02 -1.0000 -1.0000 -1.0000  0.0000  0.0000  0.0000",
+      "                         0.0000  0.0000",
+      "    0    2  0.25000D-02  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000",
+      "                        -1.2500  0.5000",
+      "    1    3  0.50000D+00  1.0000  0.0000  1.0000  0.0000  0.0000  0.0000",
+      "                         0.0000  0.0000",
+      "    1    4  0.25000D+00  0.0000  0.0000  0.0000  0.0000  0.0000  0.0000",
+      "                         0.0000  0.0000",
+      "    2    5  0.10000D-05  0.0000  0.0000  0.0000  2.0000 -3.0000  1.0000",
+      "                         0.0000  1.0000",
+      " ",
+      " LOWER BOUNDS:",
+      "        1      1.5000",
+      "        3      0.0000",  // 1.0E-6; 0.0 and 1.0E-6f are not listed
+      " ",
+      " UPPER BOUNDS:",
+      "        8   1000.0000",
   };
   EXPECT_EQ(lines, expected);
 }
@@ -338,9 +338,9 @@ TEST_F(DataFileInput, DegreesOfDifficultyCountBounds) {
   b.read("D1.DAT", "D1.OUT");
   io::close_unit(8);
   const std::string s0 = read_file("D0.OUT"), s1 = read_file("D1.OUT");
-  EXPECT_NE(s0.find("     DEGREES OF DIFFICULTY    1\n"), std::string::npos);
+  EXPECT_NE(s0.find("\n    DEGREES OF DIFFICULTY    1\n"), std::string::npos);
   EXPECT_EQ(s0.find("BOUNDS:"), std::string::npos);
-  EXPECT_NE(s1.find("     DEGREES OF DIFFICULTY    2\n"), std::string::npos);
+  EXPECT_NE(s1.find("\n    DEGREES OF DIFFICULTY    2\n"), std::string::npos);
   EXPECT_EQ(s1.find("UPPER BOUNDS:"), std::string::npos);
 }
 
