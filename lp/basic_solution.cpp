@@ -33,7 +33,7 @@ namespace {
 }
 
 void bad_size(const char* name, int value, int code, int& IOERR) {
-  io::Record(IOERR, ' ') << name << io::X(5) << io::I(value, 5);
+  io::Line(IOERR) << name << io::X(5) << io::I(value, 5);
   stop_engine(code, IOERR);
 }
 
@@ -108,7 +108,7 @@ void XBREDU(double* B, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
                                    LENMA, LENMY, MAPA, MEMORY, XBZERO, value);
     if (kind == Nonbasic::kNothing) continue;
     if (kind == Nonbasic::kInfinite) {
-      io::Record(IOERR, ' ') << " XBREDU...VARIABLE " << io::I(j, 5)
+      io::Line(IOERR) << " XBREDU...VARIABLE " << io::I(j, 5)
                              << " AT INFINITE BOUND.";
       stop_engine(0, IOERR);
     }
@@ -231,11 +231,11 @@ void XCHECK(double* B, int* BASIS, int& BNDTYP, double& BOUND, double* COLA,
   if (PERROR > PTOLER) POK = false;
   if (DERROR > DTOLER) DOK = false;
   if (!POK)
-    io::Record(IOERR, ' ') << " XCHECK...MAXIMUM PRIMAL RESIDUAL: "
+    io::Line(IOERR) << " XCHECK...MAXIMUM PRIMAL RESIDUAL: "
                            << io::I(PINDEX, 5) << io::X(5)
                            << io::D(PERROR, 17, 10);
   if (!DOK)
-    io::Record(IOERR, ' ') << " XCHECK...MAXIMUM DUAL RESIDUAL: "
+    io::Line(IOERR) << " XCHECK...MAXIMUM DUAL RESIDUAL: "
                            << io::I(DINDEX, 5) << io::X(5)
                            << io::D(DERROR, 17, 10);
 }

@@ -38,7 +38,7 @@ namespace {
 
 // Writes " <routine>...ERROR RETURN FROM LA05<x>...G=" G(F10.2) and stops.
 [[noreturn]] void factor_failure(const char* text, double g, int& IOERR) {
-  io::Record(IOERR, ' ') << text << io::F(g, 10, 2);
+  io::Line(IOERR) << text << io::F(g, 10, 2);
   stop_engine(0, IOERR);
 }
 
@@ -116,13 +116,13 @@ void XFACT(double* /*BASCB*/, int* BASIS, double* /*BASLB*/,
 void XLA05X(double* A, double* COLA, int* COLI, int& COLLEN, int& COLMAX,
             int& I, int& IA, int* IND, int& IOERR, int& NZ) {
   if (COLLEN < 1 || COLLEN > COLMAX) {
-    io::Record(IOERR, ' ') << " XLA05X...ERROR: THE BASIC COLUMN IN POSITION"
+    io::Line(IOERR) << " XLA05X...ERROR: THE BASIC COLUMN IN POSITION"
                            << io::I(I, 6) << " HAS LENGTH" << io::I(COLLEN, 6);
     stop_engine(0, IOERR);
   }
   if (COLLEN > IA - NZ) {
     // The entry list has room for IA entries only.
-    io::Record(IOERR, ' ') << " XLA05X...ERROR: THE BASIC COLUMN IN POSITION"
+    io::Line(IOERR) << " XLA05X...ERROR: THE BASIC COLUMN IN POSITION"
                            << io::I(I, 6) << " DOES NOT FIT: MORE THAN"
                            << io::I(IA, 9) << " BASIS NON-ZEROS.";
     stop_engine(0, IOERR);

@@ -96,17 +96,17 @@ void XUPDX(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
 
 // XLOG: the iteration's line on IOLOG (R is not printed).
 //
-// Records of blank carriage control carry that blank as their first
-// character (as every " ..." line of the engine does); a "0" record starts
-// with the text after its control character.
+// Every record of the engine is written as an io::Line: its first
+// character is the carriage control (" " new line, "0" empty line first,
+// "1" new page) and is not shown.
 void XLOG(double& DQ, int& INTYP, int& IOLOG, int& ITER, int& LEAVE,
           int& OUTTYP, double& PIVOT, int& Q, int& /*R*/, double& THETA,
           double& Z) {
   if (ITER == 1)
-    io::Record(IOLOG, '0') << "  ITER INTYP OUTYP ENTER LEAVE" << io::X(14)
+    io::Line(IOLOG) << "0  ITER INTYP OUTYP ENTER LEAVE" << io::X(14)
                            << "DQ" << io::X(11) << "PIVOT" << io::X(11)
                            << "THETA" << io::X(15) << "Z";
-  io::Record(IOLOG, ' ') << " " << io::I(ITER, 6) << io::I(INTYP, 6)
+  io::Line(IOLOG) << " " << io::I(ITER, 6) << io::I(INTYP, 6)
                          << io::I(OUTTYP, 6) << io::I(Q, 6) << io::I(LEAVE, 6)
                          << io::D(DQ, 16, 8) << io::D(PIVOT, 16, 8)
                          << io::D(THETA, 16, 8) << io::D(Z, 16, 8);
@@ -122,16 +122,16 @@ void XPRINT(int* BASIS, int& BNDTYP, double& BOUND, int& IOERR, int& IOLOG,
   io::F1<int> basis(BASIS), status(STATUS);
   io::F1<double> xbzero(XBZERO);
 
-  io::Record(IOLOG, '1') << "   XPRINT...CURRENT SOLUTION";
-  io::Record(IOLOG, '0') << io::I(M, 6) << " LINEAR CONSTRAINTS," << io::X(5)
+  io::Line(IOLOG) << "1   XPRINT...CURRENT SOLUTION";
+  io::Line(IOLOG) << "0" << io::I(M, 6) << " LINEAR CONSTRAINTS," << io::X(5)
                          << io::I(N, 6) << " VARIABLES";
-  io::Record(IOLOG, '0') << "  AN SB FOLLOWING STATUS "
+  io::Line(IOLOG) << "0  AN SB FOLLOWING STATUS "
                          << "INDICATES A SUPER-BASIC VARIABLE";
-  io::Record(IOLOG, '0') << "  VARIABLE" << io::X(5) << "    STATUS"
+  io::Line(IOLOG) << "0  VARIABLE" << io::X(5) << "    STATUS"
                          << io::X(5) << "          VALUE";
 
   auto solution_row = [&](int j, double value) {
-    io::Record(IOLOG, ' ') << " " << io::I(j, 10) << io::X(5)
+    io::Line(IOLOG) << " " << io::I(j, 10) << io::X(5)
                            << io::I(status(j), 10)
                            << io::X(5) << io::D(value, 15, 8);
   };
@@ -141,7 +141,7 @@ void XPRINT(int* BASIS, int& BNDTYP, double& BOUND, int& IOERR, int& IOLOG,
       if (s <= M) {
         solution_row(j, xbzero(s));
       } else {
-        io::Record(IOLOG, ' ') << " " << io::I(j, 10) << io::X(5) << io::I(s, 10)
+        io::Line(IOLOG) << " " << io::I(j, 10) << io::X(5) << io::I(s, 10)
                                << io::X(1) << "SB" << io::X(2)
                                << io::D(xbzero(s), 15, 8);
       }
@@ -167,10 +167,10 @@ void XPRINT(int* BASIS, int& BNDTYP, double& BOUND, int& IOERR, int& IOLOG,
     } else if (BNDTYP == 2 && j <= NTYPE2) {
       solution_row(j, BOUND);
     } else {
-      io::Record(IOLOG, ' ') << " ERROR: VARIABLE" << io::I(j, 6)
+      io::Line(IOLOG) << " ERROR: VARIABLE" << io::I(j, 6)
                              << " IS AT ITS UPPER" << " BOUND OF +INFINITY.";
     }
   }
-  io::Record(IOLOG, ' ') << " VALUE OF LINEAR OBJECTIVE FUNCTION="
+  io::Line(IOLOG) << " VALUE OF LINEAR OBJECTIVE FUNCTION="
                          << io::D(Z, 15, 8);
 }

@@ -154,7 +154,7 @@ void XCHUZR(int* /*BASIS*/, double* BASLB, double* BASUB, int& INTYP,
             int* STATUS, double& THETA, bool& UNBDD, double& UQ,
             double* XBZERO, double* YQ) {
   if (M < 1 || M > MAXM) {
-    io::Record(IOERR, ' ') << " XCHUZR" << io::X(5) << io::I(M, 5);
+    io::Line(IOERR) << " XCHUZR" << io::X(5) << io::I(M, 5);
     stop_engine(1, IOERR);
   }
   io::F1<double> baslb(BASLB), basub(BASUB), xbzero(XBZERO), yq(YQ);
@@ -166,7 +166,7 @@ void XCHUZR(int* /*BASIS*/, double* BASLB, double* BASUB, int& INTYP,
   double THETA1 = BIG, THETA2 = BIG, THETA3 = BIG;
   if (status(Q) != -2) THETA3 = UQ - LQ;
   if (THETA3 < 0.0) {
-    io::Record(IOERR, '0') << "XCHUZR...LQ= " << io::D(LQ, 16, 8)
+    io::Line(IOERR) << "0XCHUZR...LQ= " << io::D(LQ, 16, 8)
                            << " EXCEEDS UQ= " << io::D(UQ, 16, 8);
     stop_engine(0, IOERR);
   }

@@ -42,11 +42,11 @@ namespace {
 void check_sizes(const char* name, int& M, int& N, int& MAXM, int& MAXN,
                  int& IOERR) {
   if (M < 1 || M > MAXM) {
-    io::Record(IOERR, ' ') << name << io::X(5) << io::I(M, 5);
+    io::Line(IOERR) << name << io::X(5) << io::I(M, 5);
     stop_engine(1, IOERR);
   }
   if (N < 1 || N > MAXN) {
-    io::Record(IOERR, ' ') << name << io::X(5) << io::I(N, 5);
+    io::Line(IOERR) << name << io::X(5) << io::I(N, 5);
     stop_engine(2, IOERR);
   }
 }
@@ -197,7 +197,7 @@ struct Phase {
   }
 
   void reject_line(const char* head) {
-    io::Record(IOERR, '0') << head << io::I(ITER, 5) << io::X(5)
+    io::Line(IOERR) << "0" << head << io::I(ITER, 5) << io::X(5)
                            << "PIVOT REJECTED  Q=" << io::I(Q, 5) << io::X(5)
                            << "PIVOT=" << io::D(PIVOT, 16, 8);
   }
@@ -280,7 +280,7 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     if (count == 0) {
       FEAS = 1;
       if (PRINT != 0)
-        io::Record(IOLOG, ' ') << " XFEAS...FEASIBLE SOLUTION FOUND.";
+        io::Line(IOLOG) << " XFEAS...FEASIBLE SOLUTION FOUND.";
       LOOK = p.SAVELK;
       return;
     }
@@ -302,7 +302,7 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
       }
       p.enter(k);
       if (p.UNBDD) {
-        io::Record(IOERR, ' ') << " XFEAS...ERROR: UNBOUNDED CONDITION DETECTED"
+        io::Line(IOERR) << " XFEAS...ERROR: UNBOUNDED CONDITION DETECTED"
                                << " DURING PHASE 1.";
         stop_engine(0, IOERR);
       }
@@ -312,8 +312,8 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
           CAND[k - 1] = 0;
           continue;
         }
-        io::Record(IOERR, '0')
-            << "XFEAS ...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS";
+        io::Line(IOERR)
+            << "0XFEAS ...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS";
         FEAS = 3;
         LOOK = p.SAVELK;
         return;
@@ -323,7 +323,7 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
         double discard = 0.0;
         p.refactorise(discard);
         if (PRINT == 2)
-          io::Record(IOLOG, ' ') << " ITERATION=" << io::I(ITER, 6) << io::X(5)
+          io::Line(IOLOG) << " ITERATION=" << io::I(ITER, 6) << io::X(5)
                                  << "PHASE 1 OBJECTIVE=" << io::D(Z, 16, 8);
       }
       pivoted = true;
@@ -333,10 +333,10 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     // 6. No attractive column: infeasible.
     FEAS = 2;
     if (PRINT != 0) {
-      io::Record(IOLOG, ' ') << " XFEAS...PROBLEM IS INFEASIBLE.";
+      io::Line(IOLOG) << " XFEAS...PROBLEM IS INFEASIBLE.";
       for (int i = 1; i <= M; ++i) {
         if (xbzero(i) < baslb(i) || xbzero(i) > basub(i))
-          io::Record(IOLOG, ' ')
+          io::Line(IOLOG)
               << " VARIABLE" << io::I(basis(i), 5) << "  LOWER BOUND="
               << io::D(baslb(i), 13, 6) << "  VALUE=" << io::D(xbzero(i), 13, 6)
               << "  UPPER BOUND=" << io::D(basub(i), 13, 6);
@@ -377,7 +377,7 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
   auto abandon = [&]() {
     XPRINT(BASIS, BNDTYP, BOUND, IOERR, IOLOG, LENMA, LENMY, M, MAPA, MAXM,
            MAXN, MEMORY, N, NTYPE2, STATUS, XBZERO, Z);
-    io::Record(IOLOG, '0') << "*****WARNING...THE ABOVE SOLUTION IS NOT OPTIMAL";
+    io::Line(IOLOG) << "0*****WARNING...THE ABOVE SOLUTION IS NOT OPTIMAL";
     TERMIN = 5;
     LOOK = p.SAVELK;
   };
@@ -393,7 +393,7 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
       // Nothing attractive anywhere: optimal.
       TERMIN = 1;
       if (PRINT != 0)
-        io::Record(IOLOG, ' ') << " PHASE 2... OPTIMAL SOLUTION FOUND.";
+        io::Line(IOLOG) << " PHASE 2... OPTIMAL SOLUTION FOUND.";
       LOOK = p.SAVELK;
       return;
     }
@@ -402,7 +402,7 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
       TERMIN = 2;
       UNBDDQ = p.Q;
       if (PRINT != 0)
-        io::Record(IOLOG, ' ') << " PHASE 2...PROBLEM IS UNBOUNDED." << io::X(5)
+        io::Line(IOLOG) << " PHASE 2...PROBLEM IS UNBOUNDED." << io::X(5)
                                << "( VARIABLE " << io::I(p.Q, 6) << ")";
       LOOK = p.SAVELK;
       return;
@@ -413,8 +413,8 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
         CAND[k - 1] = 0;
         continue;
       }
-      io::Record(IOERR, '0')
-          << "XPHAS2...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS";
+      io::Line(IOERR)
+          << "0XPHAS2...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS";
       abandon();
       return;
     }
@@ -432,7 +432,7 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
     if (stalled) {
       // The step has been taken: leave consistent prices with the basis.
       if (p.OUTTYP != 0) p.prices();
-      io::Record(IOERR, '0') << "XPHAS2...PROBLEM ABANDONED:"
+      io::Line(IOERR) << "0XPHAS2...PROBLEM ABANDONED:"
                              << " OBJECTIVE FUNCTION NOT CHANGING";
       abandon();
       return;
@@ -442,22 +442,22 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
       bool lost = false;
       for (int i = 1; i <= M; ++i) {
         if (xbzero(i) - baslb(i) < -ZL || xbzero(i) - basub(i) > ZL) {
-          io::Record(IOERR, '0')
-              << "XPHAS2...VARIABLE" << io::I(basis(i), 6) << io::X(3)
+          io::Line(IOERR)
+              << "0XPHAS2...VARIABLE" << io::I(basis(i), 6) << io::X(3)
               << "IS OUT OF BOUNDS" << io::X(3) << io::D(baslb(i), 16, 8)
               << io::D(xbzero(i), 16, 8) << io::D(basub(i), 16, 8);
           lost = true;
         }
       }
       if (lost) {
-        io::Record(IOERR, '0')
-            << "XPHAS2...PRIMAL FEASIBILITY LOST...RETURN TO PHASE 1";
+        io::Line(IOERR)
+            << "0XPHAS2...PRIMAL FEASIBILITY LOST...RETURN TO PHASE 1";
         LOOK = p.SAVELK;
         TERMIN = 3;
         return;
       }
       if (PRINT == 2)
-        io::Record(IOLOG, ' ') << " ITERATION=" << io::I(ITER, 6) << io::X(5)
+        io::Line(IOLOG) << " ITERATION=" << io::I(ITER, 6) << io::X(5)
                                << "PHASE 2 OBJECTIVE=" << io::D(Z, 16, 8);
     }
     if (p.OUTTYP != 0) p.prices();

@@ -48,17 +48,17 @@ void XSLACK(double* B, double* BASCB, int* BASIS, double* BASLB,
 
   // 1.-3. Checks before anything is stored.
   if (M < 1 || M > MAXM) {
-    io::Record(IOERR, ' ') << " XSLACK" << io::X(5) << io::I(M, 5);
+    io::Line(IOERR) << " XSLACK" << io::X(5) << io::I(M, 5);
     stop_engine(1, IOERR);
   }
   if (N < 0 || N > MAXN) {
-    io::Record(IOERR, ' ') << " XSLACK" << io::X(5) << io::I(N, 5);
+    io::Line(IOERR) << " XSLACK" << io::X(5) << io::I(N, 5);
     stop_engine(2, IOERR);
   }
   if (BNDTYP < 3) {
     for (int I = 1; I <= M; ++I) {
       if (rowtyp(I) == 2) {
-        io::Record(IOERR, ' ') << " XSLACK...BNDTYP MUST BE"
+        io::Line(IOERR) << " XSLACK...BNDTYP MUST BE"
                                << " AT LEAST 3 WHEN USING TWO-SIDED CONSTRAINTS.";
         stop_engine(0, IOERR);
       }
@@ -119,10 +119,10 @@ void XSLACK(double* B, double* BASCB, int* BASIS, double* BASLB,
         UJ = b(I) - blow(I);
         basub(I) = UJ;
         if (UJ < 0.0) {
-          io::Record(IOERR, ' ') << " XSLACK...TWO-SIDED CONSTRAINT"
+          io::Line(IOERR) << " XSLACK...TWO-SIDED CONSTRAINT"
                                  << io::I(I, 6);
-          io::Record(IOERR, ' ') << " LOWER LIMIT EXCEEDS UPPER LIMIT";
-          io::Record(IOERR, ' ') << io::X(5) << io::D(blow(I), 16, 8)
+          io::Line(IOERR) << " LOWER LIMIT EXCEEDS UPPER LIMIT";
+          io::Line(IOERR) << io::X(5) << io::D(blow(I), 16, 8)
                                  << io::D(b(I), 16, 8);
           stop_engine(0, IOERR);
         }

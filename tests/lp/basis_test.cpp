@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,17 @@ using lp_test::LpSpec;
 using lp_test::UnitEightTest;
 using Lines = std::vector<std::string>;
 
-class Basis : public UnitEightTest {};
+class Basis : public UnitEightTest {
+ protected:
+  // The lines of a stop, the stop routine's own line taken without a
+  // leading blank.
+  Lines stop_lines(const std::function<void()>& call) {
+    Lines out = UnitEightTest::stop_lines(call);
+    for (std::string& l : out)
+      if (l.rfind(" INVALID", 0) == 0) l.erase(0, 1);
+    return out;
+  }
+};
 
 LpSpec every_row_type(int bndtyp) {
   LpSpec s;
@@ -90,18 +101,18 @@ TEST_F(Basis, SlackChecksStopBeforeStoringAnything) {
   LpSpec s = every_row_type(2);
   EngineLp e(s);
   EXPECT_EQ(stop_lines([&] { e.slack(); }),
-            (Lines{" XSLACK...BNDTYP MUST BE AT LEAST 3 WHEN USING TWO-SIDED "
+            (Lines{"XSLACK...BNDTYP MUST BE AT LEAST 3 WHEN USING TWO-SIDED "
                    "CONSTRAINTS."}));
   EXPECT_EQ(e.N, 0);
   int M0 = 0;
   std::swap(M0, e.M);
   EXPECT_EQ(stop_lines([&] { e.slack(); }),
-            (Lines{" XSLACK         0", " INVALID NUMBER OF CONSTRAINTS."}));
+            (Lines{"XSLACK         0", "INVALID NUMBER OF CONSTRAINTS."}));
   std::swap(M0, e.M);
   e.N = e.MAXN + 1;
   EXPECT_EQ(stop_lines([&] { e.slack(); }),
-            (Lines{" XSLACK" + std::string(5, ' ') + io::I(e.N, 5),
-                   " INVALID NUMBER OF VARIABLES."}));
+            (Lines{"XSLACK" + std::string(5, ' ') + io::I(e.N, 5),
+                   "INVALID NUMBER OF VARIABLES."}));
 }
 
 TEST_F(Basis, TwoSidedRowLimitsMayMeetButNotCross) {
@@ -115,9 +126,9 @@ TEST_F(Basis, TwoSidedRowLimitsMayMeetButNotCross) {
   t.blow[2] = 3.5;
   EngineLp f(t);
   EXPECT_EQ(stop_lines([&] { f.slack(); }),
-            (Lines{" XSLACK...TWO-SIDED CONSTRAINT     3",
-                   " LOWER LIMIT EXCEEDS UPPER LIMIT",
-                   "       0.35000000D+01  0.30000000D+01"}));
+            (Lines{"XSLACK...TWO-SIDED CONSTRAINT     3",
+                   "LOWER LIMIT EXCEEDS UPPER LIMIT",
+                   "      0.35000000D+01  0.30000000D+01"}));
 }
 
 TEST_F(Basis, IdentitySolvesReturnTheirArgumentWithTinyEntriesZeroed) {
@@ -171,7 +182,7 @@ TEST_F(Basis, FactorisingAColumnOfLengthZeroStops) {
               XLA05X(A.data(), COLA.data(), COLI.data(), COLLEN, COLMAX, I,
                      IA, IND.data(), IOERR, NZ);
             }),
-            (Lines{" XLA05X...ERROR: THE BASIC COLUMN IN POSITION     3 HAS "
+            (Lines{"XLA05X...ERROR: THE BASIC COLUMN IN POSITION     3 HAS "
                    "LENGTH     0"}));
 }
 
@@ -190,7 +201,7 @@ TEST_F(Basis, EntryListLongerThanIaStopsWithoutWritingPastIt) {
               XLA05X(A.data(), COLA.data(), COLI.data(), COLLEN, COLMAX, I,
                      IA, IND.data(), IOERR, NZ);
             }),
-            (Lines{" XLA05X...ERROR: THE BASIC COLUMN IN POSITION     3 DOES "
+            (Lines{"XLA05X...ERROR: THE BASIC COLUMN IN POSITION     3 DOES "
                    "NOT FIT: MORE THAN        4 BASIS NON-ZEROS."}));
   EXPECT_EQ(NZ, 4);
 }
@@ -214,7 +225,7 @@ TEST_F(Basis, SingularBasisStopsAfterThePackagesReport) {
           e.LENMI, e.LENMY, e.M, e.MAPA, e.MAPI, e.MAXM, e.MEMORY);
   });
   ASSERT_GE(out.size(), 2u);
-  EXPECT_EQ(out.back(), " XFACT ...ERROR RETURN FROM LA05A...G=     -5.00");
+  EXPECT_EQ(out.back(), "XFACT ...ERROR RETURN FROM LA05A...G=     -5.00");
 }
 
 // ---- Values of nonbasic columns, objective, accuracy check ----
@@ -294,14 +305,14 @@ TEST_F(Basis, InfiniteBoundsAndBadSizesStop) {
                      e.MAPA, e.MAXM, e.MAXN, e.MEMORY, e.N, e.STATUS.data(),
                      W.data(), e.XBZERO.data(), ZNB);
             }),
-            (Lines{" XBREDU...VARIABLE     2 AT INFINITE BOUND."}));
+            (Lines{"XBREDU...VARIABLE     2 AT INFINITE BOUND."}));
   EXPECT_EQ(stop_lines([&] {
               XZCOMP(e.BASCB.data(), e.BNDTYP, e.BOUND, e.COLA.data(),
                      e.COLI.data(), e.COLMAX, e.IOERR, e.LENMA, e.LENMY, e.M,
                      e.MAPA, e.MAXM, e.MAXN, e.MEMORY, e.N, e.STATUS.data(),
                      e.XBZERO.data(), ZNB);
             }),
-            (Lines{" XZCOMP         1", " INVALID BOUND TYPE."}));
+            (Lines{"XZCOMP         1", "INVALID BOUND TYPE."}));
   int N0 = 0;
   EXPECT_EQ(stop_lines([&] {
               XBCOMP(e.B.data(), e.BASCB.data(), e.BNDTYP, e.BOUND,
@@ -309,7 +320,7 @@ TEST_F(Basis, InfiniteBoundsAndBadSizesStop) {
                      e.LENMI, e.LENMY, e.M, e.MAPA, e.MAPI, e.MAXM, e.MAXN,
                      e.MEMORY, N0, e.STATUS.data(), e.XBZERO.data(), ZNB);
             }),
-            (Lines{" XBCOMP         0", " INVALID NUMBER OF VARIABLES."}));
+            (Lines{"XBCOMP         0", "INVALID NUMBER OF VARIABLES."}));
   // N = 0 is fine for the reduction itself.
   XBREDU(e.B.data(), e.BNDTYP, e.BOUND, e.COLA.data(), e.COLI.data(),
          e.COLMAX, e.IOERR, e.LENMA, e.LENMY, e.M, e.MAPA, e.MAXM, e.MAXN,
@@ -365,9 +376,9 @@ TEST_F(Basis, AccuracyCheckAcceptsTheToleranceAndReportsBeyondIt) {
   EXPECT_FALSE(POK);
   EXPECT_FALSE(DOK);
   EXPECT_EQ(lines(),
-            (Lines{" XCHECK...MAXIMUM PRIMAL RESIDUAL:     2      "
+            (Lines{"XCHECK...MAXIMUM PRIMAL RESIDUAL:     2      "
                    "0.1907348633D-05",
-                   " XCHECK...MAXIMUM DUAL RESIDUAL:     1      "
+                   "XCHECK...MAXIMUM DUAL RESIDUAL:     1      "
                    "0.9536743164D-06"}));
 }
 

@@ -48,9 +48,9 @@ TEST_F(Driver, RefactorisesAfterMoreThanFactorBasisChangesNotCountingFlips) {
   EXPECT_EQ(e.Z, 15.5);
   EXPECT_EQ(e.STATUS[3], -1);  // x4 at its upper bound
   EXPECT_EQ(lines(),
-            (Lines{" XFEAS...FEASIBLE SOLUTION FOUND.",
-                   " ITERATION=     4     PHASE 2 OBJECTIVE=  0.15500000D+02",
-                   " PHASE 2... OPTIMAL SOLUTION FOUND."}));
+            (Lines{"XFEAS...FEASIBLE SOLUTION FOUND.",
+                   "ITERATION=     4     PHASE 2 OBJECTIVE=  0.15500000D+02",
+                   "PHASE 2... OPTIMAL SOLUTION FOUND."}));
 }
 
 TEST_F(Driver, ExactlyFactorChangesDoNotRefactorise) {
@@ -58,8 +58,8 @@ TEST_F(Driver, ExactlyFactorChangesDoNotRefactorise) {
   e.FACTOR = 3;
   e.PRINT = 2;
   ASSERT_EQ(e.solve(), 1);
-  EXPECT_EQ(lines(), (Lines{" XFEAS...FEASIBLE SOLUTION FOUND.",
-                            " PHASE 2... OPTIMAL SOLUTION FOUND."}));
+  EXPECT_EQ(lines(), (Lines{"XFEAS...FEASIBLE SOLUTION FOUND.",
+                            "PHASE 2... OPTIMAL SOLUTION FOUND."}));
 }
 
 TEST_F(Driver, LogsEveryIterationWithAHeadingPerPhase) {
@@ -80,12 +80,12 @@ TEST_F(Driver, LogsEveryIterationWithAHeadingPerPhase) {
       "           THETA               Z";
   EXPECT_EQ(lines(),
             (Lines{"", head,
-                   "      1     1     1     1     3  0.10000000D+01  "
+                   "     1     1     1     1     3  0.10000000D+01  "
                    "0.10000000D+01  0.10000000D+01  0.00000000D+00",
-                   " XFEAS...FEASIBLE SOLUTION FOUND.", "", head,
-                   "      1     1     1     2     4  0.20000000D+01  "
+                   "XFEAS...FEASIBLE SOLUTION FOUND.", "", head,
+                   "     1     1     1     2     4  0.20000000D+01  "
                    "0.10000000D+01  0.20000000D+01  0.50000000D+01",
-                   " PHASE 2... OPTIMAL SOLUTION FOUND."}));
+                   "PHASE 2... OPTIMAL SOLUTION FOUND."}));
 }
 
 // One row at most 1 and a column whose only coefficient is too small to
@@ -199,9 +199,9 @@ TEST_F(Driver, ReportsInfeasibilityWithTheViolatedBasics) {
   ASSERT_EQ(e.solve(), 3);
   Lines out = lines();
   ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], " XFEAS...PROBLEM IS INFEASIBLE.");
+  EXPECT_EQ(out[0], "XFEAS...PROBLEM IS INFEASIBLE.");
   EXPECT_EQ(out[1],
-            " VARIABLE    3  LOWER BOUND= 0.000000D+00  VALUE=-0.100000D+01"
+            "VARIABLE    3  LOWER BOUND= 0.000000D+00  VALUE=-0.100000D+01"
             "  UPPER BOUND= 0.100000D+31");
 }
 
@@ -218,7 +218,7 @@ TEST_F(Driver, ReportsTheUnboundedColumn) {
   Lines out = lines();
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[1],
-            " PHASE 2...PROBLEM IS UNBOUNDED.     ( VARIABLE      2)");
+            "PHASE 2...PROBLEM IS UNBOUNDED.     ( VARIABLE      2)");
 }
 
 TEST_F(Driver, ColumnBeyondNtype2EntersWithAnInfiniteBound) {
@@ -328,7 +328,7 @@ TEST_F(Step, LogWritesTheHeadingOnlyBeforeTheFirstIteration) {
             (Lines{"",
                    "  ITER INTYP OUTYP ENTER LEAVE              DQ           "
                    "PIVOT           THETA               Z",
-                   "      1" + line, "      2" + line}));
+                   "     1" + line, "     2" + line}));
 }
 
 TEST_F(Driver, ListingShowsBasicSuperbasicAndBoundedColumns) {
@@ -359,12 +359,12 @@ TEST_F(Driver, ListingShowsBasicSuperbasicAndBoundedColumns) {
                    "     2 LINEAR CONSTRAINTS,          6 VARIABLES", "",
                    "  AN SB FOLLOWING STATUS INDICATES A SUPER-BASIC VARIABLE",
                    "", "  VARIABLE         STATUS               VALUE",
-                   "          1              0     -0.10000000D+01",
-                   "          2             -1      0.30000000D+01",
-                   "          4              3 SB   0.50000000D+00",
-                   "          5              1      0.50000000D+01",
-                   "          6             -3      0.10000000D+01",
-                   " VALUE OF LINEAR OBJECTIVE FUNCTION=-0.10000000D+01"}));
+                   "         1              0     -0.10000000D+01",
+                   "         2             -1      0.30000000D+01",
+                   "         4              3 SB   0.50000000D+00",
+                   "         5              1      0.50000000D+01",
+                   "         6             -3      0.10000000D+01",
+                   "VALUE OF LINEAR OBJECTIVE FUNCTION=-0.10000000D+01"}));
 }
 
 TEST_F(Driver, ListingReportsAColumnAtAnInfiniteUpperBound) {
@@ -383,8 +383,8 @@ TEST_F(Driver, ListingReportsAColumnAtAnInfiniteUpperBound) {
          e.STATUS.data(), e.XBZERO.data(), e.Z);
   Lines out = lines();
   ASSERT_EQ(out.size(), 10u);
-  EXPECT_EQ(out[7], " ERROR: VARIABLE     1 IS AT ITS UPPER BOUND OF +INFINITY.");
-  EXPECT_EQ(out[8].substr(0, 20), "          2         ");
+  EXPECT_EQ(out[7], "ERROR: VARIABLE     1 IS AT ITS UPPER BOUND OF +INFINITY.");
+  EXPECT_EQ(out[8].substr(0, 20), "         2          ");
 }
 
 }  // namespace
