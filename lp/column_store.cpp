@@ -30,10 +30,11 @@
 // come from a damaged store are reported as a bad length.  Sums of
 // positions are formed in 64 bits.
 //
-// Messages: a record written with control ' ' carries the message's own
-// text including its leading blank; "XDATA5.. NOT ENOUGH SPACE ..." has no
-// leading blank of its own and is written as it stands (its name stays
-// visible), after an empty record.
+// Messages are printed lines (io::Line): the first character of each text
+// is its carriage control and is not shown, so " XDATA1...ERROR: ..." shows
+// as "XDATA1...ERROR: ...".  "XDATA5.. NOT ENOUGH SPACE FOR NEW COLUMN" has
+// no blank of its own: its X is the carriage control and the line shows
+// "DATA5.. NOT ENOUGH SPACE FOR NEW COLUMN".
 
 #include <algorithm>
 #include <cfloat>
@@ -99,46 +100,46 @@ StoreSlices store_slices(int* MAPA, double* MEMORY) {
 // " <name>...ERROR: TOO MANY VARIABLES.  SPACE WAS REQUESTED FOR ONLY"
 // MAXN(I6) " VARIABLES."
 [[noreturn]] void too_many_variables(const char* name, int MAXN, int& IOERR) {
-  io::Record(IOERR, ' ') << " " << name << "...ERROR: TOO MANY VARIABLES."
-                         << "  SPACE WAS REQUESTED FOR ONLY" << io::I(MAXN, 6)
-                         << " VARIABLES.";
+  io::Line(IOERR) << " " << name << "...ERROR: TOO MANY VARIABLES."
+                  << "  SPACE WAS REQUESTED FOR ONLY" << io::I(MAXN, 6)
+                  << " VARIABLES.";
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void too_many_nonzeros(const char* name, int MAXA, int& IOERR) {
-  io::Record(IOERR, ' ') << " " << name << "...ERROR: TOO MANY NON-ZEROS."
-                         << "  SPACE WAS REQUESTED FOR ONLY" << io::I(MAXA, 6)
-                         << " NON-ZEROS.";
+  io::Line(IOERR) << " " << name << "...ERROR: TOO MANY NON-ZEROS."
+                  << "  SPACE WAS REQUESTED FOR ONLY" << io::I(MAXA, 6)
+                  << " NON-ZEROS.";
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void bad_row(const char* name, int J, int row, int& IOERR) {
-  io::Record(IOERR, ' ') << " " << name << "...ERROR: COLUMN" << io::I(J, 5)
-                         << " HAS AN ENTRY IN ROW" << io::I(row, 5);
+  io::Line(IOERR) << " " << name << "...ERROR: COLUMN" << io::I(J, 5)
+                  << " HAS AN ENTRY IN ROW" << io::I(row, 5);
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void bad_length(const char* name, int J, long long COLLEN,
                              int& IOERR) {
-  io::Record(IOERR, ' ') << " " << name << "...ERROR: COLUMN" << io::I(J, 5)
-                         << " HAS LENGTH" << io::I(COLLEN, 5);
+  io::Line(IOERR) << " " << name << "...ERROR: COLUMN" << io::I(J, 5)
+                  << " HAS LENGTH" << io::I(COLLEN, 5);
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void no_such_column(const char* name, int J, int& IOERR) {
-  io::Record(IOERR, ' ') << " " << name << "...ERROR: VARIABLE" << io::I(J, 5)
-                         << " DOES NOT EXIST.";
+  io::Line(IOERR) << " " << name << "...ERROR: VARIABLE" << io::I(J, 5)
+                  << " DOES NOT EXIST.";
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void invalid_index(const char* name, int J, int& IOERR) {
-  io::Record(IOERR, ' ') << " " << name << "...ERROR: INVALID VARIABLE INDEX"
-                         << io::I(J, 5);
+  io::Line(IOERR) << " " << name << "...ERROR: INVALID VARIABLE INDEX"
+                  << io::I(J, 5);
   stop(kSilent, IOERR);
 }
 
 [[noreturn]] void bad_bound_type(const char* name, int BNDTYP, int& IOERR) {
-  io::Record(IOERR, ' ') << " " << name << io::X(5) << io::I(BNDTYP, 5);
+  io::Line(IOERR) << " " << name << io::X(5) << io::I(BNDTYP, 5);
   stop(kBadBoundType, IOERR);
 }
 
@@ -328,10 +329,11 @@ void XDATA5(int& N, double& CJ, double* COLA, int* COLI, int& COLLEN,
   const long long end = ip + COLLEN;
   // 3. A column inside the store must fit its slice.
   if (J < N && COLPNT[J] < end) {
-    io::Record(IOERR, ' ');
-    io::Record(IOERR, ' ') << "XDATA5.. NOT ENOUGH SPACE FOR NEW COLUMN";
-    io::Record(IOERR, ' ') << io::X(5) << "J= " << io::I(J, 5) << io::X(5)
-                           << "LENGTH= " << io::I(COLLEN, 5);
+    // An empty line, then the message, whose X is its carriage control.
+    io::Line(IOERR) << " ";
+    io::Line(IOERR) << "XDATA5.. NOT ENOUGH SPACE FOR NEW COLUMN";
+    io::Line(IOERR) << io::X(5) << "J= " << io::I(J, 5) << io::X(5)
+                    << "LENGTH= " << io::I(COLLEN, 5);
     stop(kSilent, IOERR);
   }
   // 4. The last column reserves COLMAX positions, as far as the nonzero

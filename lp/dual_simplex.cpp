@@ -85,7 +85,7 @@ void dual_ratio_test(const char* NAME, Products products, bool& DFEAS,
 
   // 1. Size.
   if (N < 1 || N > MAXN) {
-    io::Record(IOERR, ' ') << NAME << io::X(5) << io::I(N, 5);
+    io::Line(IOERR) << NAME << io::X(5) << io::I(N, 5);
     stop(kBadColumns, IOERR);
   }
 
@@ -147,9 +147,9 @@ void dual_ratio_test(const char* NAME, Products products, bool& DFEAS,
     // 5. Dual feasibility lost at J.
     DFEAS = false;
     Q = J;
-    io::Record(IOERR, ' ') << NAME << io::X(5) << "J=" << io::I(J, 5)
-                           << io::X(5) << "STATUS=" << io::I(s, 3) << io::X(5)
-                           << "DJ=" << io::D(DJ, 16, 8);
+    io::Line(IOERR) << NAME << io::X(5) << "J=" << io::I(J, 5) << io::X(5)
+                    << "STATUS=" << io::I(s, 3) << io::X(5)
+                    << "DJ=" << io::D(DJ, 16, 8);
     return;
   }
 
@@ -187,11 +187,11 @@ void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
 
   // 1. Sizes.
   if (M < 1 || M > MAXM) {
-    io::Record(IOERR, ' ') << " XDUAL " << io::X(5) << io::I(M, 5);
+    io::Line(IOERR) << " XDUAL " << io::X(5) << io::I(M, 5);
     stop(kBadRows, IOERR);
   }
   if (N < 1 || N > MAXN) {
-    io::Record(IOERR, ' ') << " XDUAL " << io::X(5) << io::I(N, 5);
+    io::Line(IOERR) << " XDUAL " << io::X(5) << io::I(N, 5);
     stop(kBadColumns, IOERR);
   }
 
@@ -429,8 +429,8 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
       for (int I = 1; I <= M; ++I) uzero(I) = bascb(I);
       XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
       if (PRINT == 2) {
-        io::Record(IOLOG, ' ') << " ITERATION=" << io::I(ITER, 6) << io::X(5)
-                               << "DUAL OBJECTIVE=" << io::D(Z, 16, 8);
+        io::Line(IOLOG) << " ITERATION=" << io::I(ITER, 6) << io::X(5)
+                        << "DUAL OBJECTIVE=" << io::D(Z, 16, 8);
       }
     }
   }
@@ -447,7 +447,7 @@ void XDCHR(double* BASLB, double* BASUB, double& GR, int& IOERR, int& M,
 
   // 1. Size.
   if (M < 1 || M > MAXM) {
-    io::Record(IOERR, ' ') << " XDCHR " << io::X(5) << io::I(M, 5);
+    io::Line(IOERR) << " XDCHR " << io::X(5) << io::I(M, 5);
     stop(kBadRows, IOERR);
   }
 

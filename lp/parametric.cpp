@@ -128,10 +128,9 @@ void XPARAB(double& ALPHA, double* B, double* BASCB, int* BASIS,
     if (std::fabs(room) < ZL) room = 0.0;
     if (room < 0.0) {
       io::Record(IOERR, '0') << "XPARAB...CURRENT SOLUTION NOT PRIMAL FEASIBLE";
-      io::Record(IOERR, ' ') << " VARIABLE" << io::I(basis(i), 6)
-                             << " IS OUT OF BOUNDS:" << io::E(baslb(i), 16, 8)
-                             << io::E(xbzero(i), 16, 8)
-                             << io::E(basub(i), 16, 8);
+      io::Line(IOERR) << " VARIABLE" << io::I(basis(i), 6)
+                      << " IS OUT OF BOUNDS:" << io::E(baslb(i), 16, 8)
+                      << io::E(xbzero(i), 16, 8) << io::E(basub(i), 16, 8);
       stop(kSilent, IOERR);
     }
     double ratio = room / std::fabs(yq(i));
@@ -202,8 +201,8 @@ void XPARAB(double& ALPHA, double* B, double* BASCB, int* BASIS,
   if (DUNBDD || std::fabs(PIVOT) < EPS3) {
     PBCODE = 3;
     io::Record(IOLOG, '0') << "XPARAB...DUAL EXTREME RAY";
-    io::Record(IOLOG, ' ') << " ALPHA=" << io::E(ALPHA, 16, 8) << io::X(10)
-                           << " PIVOT=" << io::E(PIVOT, 16, 8);
+    io::Line(IOLOG) << " ALPHA=" << io::E(ALPHA, 16, 8) << io::X(10)
+                    << " PIVOT=" << io::E(PIVOT, 16, 8);
     return;
   }
 
@@ -271,7 +270,7 @@ void XSTART(double* B, double* BASCB, int* BASIS, double* BASLB,
 
   // 1. Size.
   if (M < 1 || M > MAXM) {
-    io::Record(IOERR, ' ') << " XSTART" << io::X(5) << io::I(M, 5);
+    io::Line(IOERR) << " XSTART" << io::X(5) << io::I(M, 5);
     stop(kBadRows, IOERR);
   }
 
@@ -280,7 +279,7 @@ void XSTART(double* B, double* BASCB, int* BASIS, double* BASLB,
   for (int i = 1; i <= M; ++i) {
     const int j = basis(i);
     if (j < 1 || j > N || N > MAXN) {
-      io::Record(IOERR, ' ') << " XSTART" << io::X(5) << io::I(j, 5);
+      io::Line(IOERR) << " XSTART" << io::X(5) << io::I(j, 5);
       stop(kBadColumns, IOERR);
     }
     double CJ = 0.0;

@@ -59,9 +59,9 @@ void check_sizes(const char* NAME, int& M, int& N, int& MAXM, int& MAXN,
 [[noreturn]] void not_dual_feasible(const char* NAME, int j, int s, double DJ,
                                     int& IOERR) {
   io::Record(IOERR, '0') << NAME << "...CURRENT SOLUTION NOT DUAL FEASIBLE";
-  io::Record(IOERR, ' ') << " VARIABLE" << io::I(j, 6) << io::X(5) << "STATUS"
-                         << io::I(s, 6) << io::X(5) << "RELATIVE PROFIT"
-                         << io::D(DJ, 17, 10);
+  io::Line(IOERR) << " VARIABLE" << io::I(j, 6) << io::X(5) << "STATUS"
+                  << io::I(s, 6) << io::X(5) << "RELATIVE PROFIT"
+                  << io::D(DJ, 17, 10);
   stop(kSilent, IOERR);
 }
 
@@ -122,10 +122,9 @@ void XRANGB(double* B, int* BASIS, double* BASLB, double* BASUB,
     if (std::fabs(room) < ZL) room = 0.0;
     if (room < 0.0) {
       io::Record(IOERR, '0') << "XRANGB...CURRENT SOLUTION NOT PRIMAL FEASIBLE";
-      io::Record(IOERR, ' ') << " VARIABLE" << io::I(basis(i), 6)
-                             << " IS OUT OF BOUNDS:" << io::D(baslb(i), 16, 8)
-                             << io::D(xbzero(i), 16, 8)
-                             << io::D(basub(i), 16, 8);
+      io::Line(IOERR) << " VARIABLE" << io::I(basis(i), 6)
+                      << " IS OUT OF BOUNDS:" << io::D(baslb(i), 16, 8)
+                      << io::D(xbzero(i), 16, 8) << io::D(basub(i), 16, 8);
       stop(kSilent, IOERR);
     }
     double ratio = room / std::fabs(yq(i));

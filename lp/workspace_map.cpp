@@ -201,19 +201,19 @@ void XMAPS(int& IPRINT, int& BNDTYP, int& IOERR, int& LENMA, int& LENMI,
   // Steps 2-5 are computed by plan_workspace; first the checks of step 4
   // and of the capacities (a negative one would place slices before slot 1).
   if (BNDTYP < 1 || BNDTYP > 4) {
-    io::Record(IOERR, ' ') << " XMAPS " << io::X(5) << I(BNDTYP, 5);
+    io::Line(IOERR) << " XMAPS " << io::X(5) << I(BNDTYP, 5);
     stop(kBadBoundType, IOERR);
   }
   if (MAXM < 0) {
-    io::Record(IOERR, ' ') << " XMAPS " << io::X(5) << I(MAXM, 5);
+    io::Line(IOERR) << " XMAPS " << io::X(5) << I(MAXM, 5);
     stop(kBadRows, IOERR);
   }
   if (MAXN < 0) {
-    io::Record(IOERR, ' ') << " XMAPS " << io::X(5) << I(MAXN, 5);
+    io::Line(IOERR) << " XMAPS " << io::X(5) << I(MAXN, 5);
     stop(kBadColumns, IOERR);
   }
   if (MAXA < 0) {
-    io::Record(IOERR, ' ') << " XMAPS " << io::X(5) << I(MAXA, 5);
+    io::Line(IOERR) << " XMAPS " << io::X(5) << I(MAXA, 5);
     stop(kSilent, IOERR);
   }
   const lp::MapPlan plan = lp::plan_workspace(BNDTYP, LENMY, MAXA, MAXM, MAXN);
@@ -222,15 +222,14 @@ void XMAPS(int& IPRINT, int& BNDTYP, int& IOERR, int& LENMA, int& LENMI,
 
   // Step 6: the fixed requirement.
   if (IPRINT == 1) {
-    io::Record(IOERR, ' ')
-        << " XMAPS...MEMORY SPACE REQUIRED FOR FIXED LENGTH ARRAYS:"
-        << I(plan.MEMREQ, 9) << " DOUBLE WORDS.";
-    io::Record(IOERR, ' ') << " XMAPS...YOU HAVE PROVIDED:" << I(LENMY, 9)
-                           << " DOUBLE WORDS.";
+    io::Line(IOERR) << " XMAPS...MEMORY SPACE REQUIRED FOR FIXED LENGTH ARRAYS:"
+                    << I(plan.MEMREQ, 9) << " DOUBLE WORDS.";
+    io::Line(IOERR) << " XMAPS...YOU HAVE PROVIDED:" << I(LENMY, 9)
+                    << " DOUBLE WORDS.";
   }
   // Step 7: room for the variable part.
   if (IPRINT == 1) {
-    io::Record(IOERR, ' ')
+    io::Line(IOERR)
         << " XMAPS...MEMORY SPACE AVAILABLE FOR VARIABLE LENGTH ARRAYS:"
         << I(plan.LEFT, 7) << " DOUBLE WORDS.";
   }
@@ -238,10 +237,10 @@ void XMAPS(int& IPRINT, int& BNDTYP, int& IOERR, int& LENMA, int& LENMI,
 
   // Steps 8-10: IA, the density estimate and the growth factor.
   if (IPRINT == 1) {
-    io::Record(IOERR, ' ') << " XMAPS...THIS PERMITS A GROWTH FACTOR OF "
-                           << io::F(plan.GROWTH, 10, 2);
-    io::Record(IOERR, ' ') << " A GROWTH FACTOR OF AT LEAST 3.0"
-                           << " IS REQUIRED FOR SUCCESSFUL EXECUTION.";
+    io::Line(IOERR) << " XMAPS...THIS PERMITS A GROWTH FACTOR OF "
+                    << io::F(plan.GROWTH, 10, 2);
+    io::Line(IOERR) << " A GROWTH FACTOR OF AT LEAST 3.0"
+                    << " IS REQUIRED FOR SUCCESSFUL EXECUTION.";
   }
   if (plan.GROWTH < 3.0f) stop(kSilent, IOERR);
 
@@ -280,13 +279,11 @@ void XCONSI(int& IA, double& U, int& XIA, double& XU) {
 
 void XSTOP(int& ERROR, int& IOERR) {
   static constexpr const char* kLines[] = {
-      "INVALID NUMBER OF CONSTRAINTS.",  // 1
-      "INVALID NUMBER OF VARIABLES.",    // 2
-      "INVALID BOUND TYPE.",             // 3
-      "INVALID COLUMN LENGTH.",          // 4
+      " INVALID NUMBER OF CONSTRAINTS.",  // 1
+      " INVALID NUMBER OF VARIABLES.",    // 2
+      " INVALID BOUND TYPE.",             // 3
+      " INVALID COLUMN LENGTH.",          // 4
   };
-  if (ERROR >= 1 && ERROR <= 4) {
-    io::Record(IOERR, ' ') << " " << kLines[ERROR - 1];
-  }
+  if (ERROR >= 1 && ERROR <= 4) io::Line(IOERR) << kLines[ERROR - 1];
   io::stop_run(1, "Stop - Program terminated.");
 }

@@ -230,49 +230,49 @@ TEST_F(ColumnStoreTest, AppendFailures) {
   // Too many variables: the store holds 8 columns.
   n_ = 8;
   EXPECT_EQ(stop_lines([&] { append({0.0, {1.0}, {1}}); }),
-            Lines{" XDATA1...ERROR: TOO MANY VARIABLES.  SPACE WAS REQUESTED "
+            Lines{"XDATA1...ERROR: TOO MANY VARIABLES.  SPACE WAS REQUESTED "
                   "FOR ONLY     8 VARIABLES."});
   // Too many nonzeros: 12 positions.
   n_ = 0;
   append({0.0, {1, 1, 1, 1, 1}, {1, 2, 3, 4, 5}});
   append({0.0, {1, 1, 1, 1, 1}, {1, 2, 3, 4, 5}});
   EXPECT_EQ(stop_lines([&] { append({0.0, {1, 1, 1}, {1, 2, 3}}); }),
-            Lines{" XDATA1...ERROR: TOO MANY NON-ZEROS.  SPACE WAS REQUESTED "
+            Lines{"XDATA1...ERROR: TOO MANY NON-ZEROS.  SPACE WAS REQUESTED "
                   "FOR ONLY    12 NON-ZEROS."});
   n_ = 0;
   EXPECT_EQ(stop_lines([&] { append({0.0, {1.0, 1.0}, {2, 9}}); }),
-            Lines{" XDATA1...ERROR: COLUMN    1 HAS AN ENTRY IN ROW    9"});
+            Lines{"XDATA1...ERROR: COLUMN    1 HAS AN ENTRY IN ROW    9"});
   n_ = 0;
   EXPECT_EQ(stop_lines([&] { append({0.0, {1.0}, {0}}); }),
-            Lines{" XDATA1...ERROR: COLUMN    1 HAS AN ENTRY IN ROW    0"});
+            Lines{"XDATA1...ERROR: COLUMN    1 HAS AN ENTRY IN ROW    0"});
   n_ = 0;
   EXPECT_EQ(stop_lines([&] { append({0.0, {}, {}}); }),
-            Lines{" XDATA1...ERROR: COLUMN    1 HAS LENGTH    0"});
+            Lines{"XDATA1...ERROR: COLUMN    1 HAS LENGTH    0"});
   n_ = 0;
   EXPECT_EQ(stop_lines([&] { append({0.0, {1, 1, 1}, {1, 2, 3}}, 2); }),
-            Lines{" XDATA1...ERROR: COLUMN    1 HAS LENGTH    3"});
+            Lines{"XDATA1...ERROR: COLUMN    1 HAS LENGTH    3"});
   // A negative N names no column at all.
   n_ = -3;
   EXPECT_EQ(stop_lines([&] { append({0.0, {1.0}, {1}}); }),
-            Lines{" XDATA1...ERROR: VARIABLE   -2 DOES NOT EXIST."});
+            Lines{"XDATA1...ERROR: VARIABLE   -2 DOES NOT EXIST."});
 }
 
 TEST_F(ColumnStoreTest, FetchFailures) {
   append({0.0, {1.0, 2.0, 3.0}, {1, 2, 3}});
   EXPECT_EQ(stop_lines([&] { fetch(0); }),
-            Lines{" XDATA2...ERROR: VARIABLE    0 DOES NOT EXIST."});
+            Lines{"XDATA2...ERROR: VARIABLE    0 DOES NOT EXIST."});
   EXPECT_EQ(stop_lines([&] { fetch(9); }),
-            Lines{" XDATA2...ERROR: VARIABLE    9 DOES NOT EXIST."});
+            Lines{"XDATA2...ERROR: VARIABLE    9 DOES NOT EXIST."});
   // Longer than the caller's buffer.
   EXPECT_EQ(stop_lines([&] { fetch(1, 2); }),
-            Lines{" XDATA2...ERROR: COLUMN    1 HAS LENGTH    3"});
+            Lines{"XDATA2...ERROR: COLUMN    1 HAS LENGTH    3"});
   // Never stored: its slice is empty.
   EXPECT_EQ(stop_lines([&] { fetch(2); }),
-            Lines{" XDATA2...ERROR: COLUMN    2 HAS LENGTH   -3"});
+            Lines{"XDATA2...ERROR: COLUMN    2 HAS LENGTH   -3"});
   // A slice of exactly COLMAX positions whose first row number is 0.
   rownos()[0] = 0;
   EXPECT_EQ(stop_lines([&] { fetch(1, 3); }),
-            Lines{" XDATA2...ERROR: COLUMN    1 HAS LENGTH    0"});
+            Lines{"XDATA2...ERROR: COLUMN    1 HAS LENGTH    0"});
 }
 
 TEST_F(ColumnStoreTest, ReplaceFailures) {
@@ -284,28 +284,28 @@ TEST_F(ColumnStoreTest, ReplaceFailures) {
   EXPECT_EQ(stop_lines([&] {
               replace(1, {0.0, {1, 1, 1, 1, 1, 1}, {1, 2, 3, 4, 5, 6}}, 6);
             }),
-            (Lines{"", "XDATA5.. NOT ENOUGH SPACE FOR NEW COLUMN",
-                   "     J=     1     LENGTH=     6"}));
+            (Lines{"", "DATA5.. NOT ENOUGH SPACE FOR NEW COLUMN",
+                   "    J=     1     LENGTH=     6"}));
   EXPECT_EQ(stop_lines([&] { replace(9, {0.0, {1.0}, {1}}, 5, 10, 9); }),
-            Lines{" XDATA5...ERROR: TOO MANY VARIABLES.  SPACE WAS REQUESTED "
+            Lines{"XDATA5...ERROR: TOO MANY VARIABLES.  SPACE WAS REQUESTED "
                   "FOR ONLY     8 VARIABLES."});
   EXPECT_EQ(stop_lines([&] { replace(4, {0.0, {1.0}, {1}}); }),
-            Lines{" XDATA5...ERROR: VARIABLE    4 DOES NOT EXIST."});
+            Lines{"XDATA5...ERROR: VARIABLE    4 DOES NOT EXIST."});
   // Column 3 as the last one: 10 positions used, 2 left of MAXA 10.
   EXPECT_EQ(stop_lines([&] { replace(3, {0.0, {1, 1, 1}, {1, 2, 3}}); }),
-            Lines{" XDATA5...ERROR: TOO MANY NON-ZEROS.  SPACE WAS REQUESTED "
+            Lines{"XDATA5...ERROR: TOO MANY NON-ZEROS.  SPACE WAS REQUESTED "
                   "FOR ONLY    10 NON-ZEROS."});
   // The caller's capacities never exceed the workspace's (12 nonzeros).
   EXPECT_EQ(stop_lines([&] {
               replace(3, {0.0, {1, 1, 1}, {1, 2, 3}}, 5, 1000);
             }),
-            Lines{" XDATA5...ERROR: TOO MANY NON-ZEROS.  SPACE WAS REQUESTED "
+            Lines{"XDATA5...ERROR: TOO MANY NON-ZEROS.  SPACE WAS REQUESTED "
                   "FOR ONLY    12 NON-ZEROS."});
   // Rows are checked against the caller's MAXM.
   EXPECT_EQ(stop_lines([&] { replace(2, {0.0, {1.0}, {7}}); }),
-            Lines{" XDATA5...ERROR: COLUMN    2 HAS AN ENTRY IN ROW    7"});
+            Lines{"XDATA5...ERROR: COLUMN    2 HAS AN ENTRY IN ROW    7"});
   EXPECT_EQ(stop_lines([&] { replace(2, {0.0, {}, {}}); }),
-            Lines{" XDATA5...ERROR: COLUMN    2 HAS LENGTH    0"});
+            Lines{"XDATA5...ERROR: COLUMN    2 HAS LENGTH    0"});
 }
 
 TEST_F(ColumnStoreTest, BoundFailures) {
@@ -315,14 +315,14 @@ TEST_F(ColumnStoreTest, BoundFailures) {
             (Lines{"", "XDATA3.....FOR J =      2, LJ =  0.20000000D+01 "
                        "EXCEEDS UJ =  0.10000000D+01"}));
   EXPECT_EQ(stop_lines([&] { put_bounds(0, 0.0, 1.0); }),
-            Lines{" XDATA3...ERROR: INVALID VARIABLE INDEX    0"});
+            Lines{"XDATA3...ERROR: INVALID VARIABLE INDEX    0"});
   EXPECT_EQ(stop_lines([&] { get_bounds(9); }),
-            Lines{" XDATA4...ERROR: INVALID VARIABLE INDEX    9"});
+            Lines{"XDATA4...ERROR: INVALID VARIABLE INDEX    9"});
   bndtyp_ = 2;
   EXPECT_EQ(stop_lines([&] { put_bounds(1, 0.0, 1.0); }),
-            (Lines{" XDATA3         2", " INVALID BOUND TYPE."}));
+            (Lines{"XDATA3         2", "INVALID BOUND TYPE."}));
   EXPECT_EQ(stop_lines([&] { get_bounds(1); }),
-            (Lines{" XDATA4         2", " INVALID BOUND TYPE."}));
+            (Lines{"XDATA4         2", "INVALID BOUND TYPE."}));
 }
 
 TEST_F(ColumnStoreTest, BoundTypeWithoutItsSlicesIsRefused) {
@@ -331,12 +331,12 @@ TEST_F(ColumnStoreTest, BoundTypeWithoutItsSlicesIsRefused) {
   append({4.0, {1.0}, {1}});
   bndtyp_ = 3;
   EXPECT_EQ(stop_lines([&] { put_bounds(1, 0.0, 1.0); }),
-            (Lines{" XDATA3         3", " INVALID BOUND TYPE."}));
+            (Lines{"XDATA3         3", "INVALID BOUND TYPE."}));
   EXPECT_EQ(fetch(1).cj, 4.0);
   remap(3);
   bndtyp_ = 4;
   EXPECT_EQ(stop_lines([&] { get_bounds(1); }),
-            (Lines{" XDATA4         4", " INVALID BOUND TYPE."}));
+            (Lines{"XDATA4         4", "INVALID BOUND TYPE."}));
 }
 
 }  // namespace

@@ -208,7 +208,7 @@ TEST_F(DualSimplex, LostDualFeasibilityNamesTheColumnAndItsOwnReducedCost) {
   EXPECT_EQ(e.DTERM, 3);
   EXPECT_EQ(e.DFEASQ, 2);
   EXPECT_EQ(lines(),
-            (Lines{" FDCHQ      J=    2     STATUS= -2     DJ=  0.25000000D+01",
+            (Lines{"FDCHQ      J=    2     STATUS= -2     DJ=  0.25000000D+01",
                    "", "DUAL PHASE2...DUAL FEASIBILITY LOST     COLUMN    2"}));
 }
 
@@ -259,11 +259,11 @@ TEST_F(DualSimplex, BadSizesStop) {
   e.slack();
   e.M = 0;
   EXPECT_EQ(stop_lines([&] { e.dual(); }),
-            (Lines{" XDUAL          0", " INVALID NUMBER OF CONSTRAINTS."}));
+            (Lines{"XDUAL          0", "INVALID NUMBER OF CONSTRAINTS."}));
   e.M = 1;
   e.N = 0;
   EXPECT_EQ(stop_lines([&] { e.dual(); }),
-            (Lines{" XDUAL          0", " INVALID NUMBER OF VARIABLES."}));
+            (Lines{"XDUAL          0", "INVALID NUMBER OF VARIABLES."}));
 }
 
 // ---- Leaving row ----------------------------------------------------------
@@ -370,7 +370,7 @@ TEST_F(DualSimplex, RatioTestsRefuseABadColumnCount) {
                     e.MAXN, e.MEMORY, n, ot, p, q, e.STATUS.data(), du,
                     e.UZERO.data());
             }),
-            (Lines{" XDCHQ          0", " INVALID NUMBER OF VARIABLES."}));
+            (Lines{"XDCHQ          0", "INVALID NUMBER OF VARIABLES."}));
 }
 
 }  // namespace

@@ -202,7 +202,7 @@ TEST_F(Parametric, NoEnteringColumnIsAnExtremeRay) {
   EXPECT_EQ(e.B[0], 0.0);
   EXPECT_EQ(lines(),
             (Lines{"", "XPARAB...DUAL EXTREME RAY",
-                   " ALPHA=  0.10000000E+01           PIVOT=  "
+                   "ALPHA=  0.10000000E+01           PIVOT=  "
                    "0.00000000E+00"}));
 }
 
@@ -242,7 +242,7 @@ TEST_F(Parametric, InfeasibleStartStops) {
   int factit = 0;
   EXPECT_EQ(stop_lines([&] { step(e, direct, true, factit); }),
             (Lines{"", "XPARAB...CURRENT SOLUTION NOT PRIMAL FEASIBLE",
-                   " VARIABLE     2 IS OUT OF BOUNDS:  0.00000000E+00 "
+                   "VARIABLE     2 IS OUT OF BOUNDS:  0.00000000E+00 "
                    "-0.10000000E+01  0.10000000E+31"}));
 }
 
@@ -307,10 +307,10 @@ TEST_F(Parametric, InstallingABadBasisStops) {
   e.slack();
   e.BASIS[1] = 9;
   EXPECT_EQ(stop_lines([&] { e.start(); }),
-            (Lines{" XSTART         9", " INVALID NUMBER OF VARIABLES."}));
+            (Lines{"XSTART         9", "INVALID NUMBER OF VARIABLES."}));
   e.M = 0;
   EXPECT_EQ(stop_lines([&] { e.start(); }),
-            (Lines{" XSTART         0", " INVALID NUMBER OF CONSTRAINTS."}));
+            (Lines{"XSTART         0", "INVALID NUMBER OF CONSTRAINTS."}));
 }
 
 // ---- XCAND -----------------------------------------------------------------

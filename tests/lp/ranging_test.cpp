@@ -361,12 +361,12 @@ TEST_F(Ranging, InfeasibleOrNonOptimalSolutionsStop) {
   e.slack();
   EXPECT_EQ(stop_lines([&] { range_rhs(e, 1, false); }),
             (Lines{"", "XRANGB...CURRENT SOLUTION NOT PRIMAL FEASIBLE",
-                   " VARIABLE     2 IS OUT OF BOUNDS:  0.00000000D+00 "
+                   "VARIABLE     2 IS OUT OF BOUNDS:  0.00000000D+00 "
                    "-0.10000000D+01  0.10000000D+31"}));
   // The column's reduced cost is 1 at its lower bound: not optimal.
   EXPECT_EQ(stop_lines([&] { range_cost(e, 2, true); }),
             (Lines{"", "XRANGC...CURRENT SOLUTION NOT DUAL FEASIBLE",
-                   " VARIABLE     1     STATUS     0     RELATIVE PROFIT "
+                   "VARIABLE     1     STATUS     0     RELATIVE PROFIT "
                    "0.1000000000D+01"}));
   std::vector<double> brk(1);
   std::vector<int> enter(1), intypd(1), pdcode(1);
@@ -381,7 +381,7 @@ TEST_F(Ranging, InfeasibleOrNonOptimalSolutionsStop) {
                      e.XBZERO.data(), e.YQ.data());
             }),
             (Lines{"", "XRANGD...CURRENT SOLUTION NOT DUAL FEASIBLE",
-                   " VARIABLE     1     STATUS     0     RELATIVE PROFIT "
+                   "VARIABLE     1     STATUS     0     RELATIVE PROFIT "
                    "0.1000000000D+01"}));
 }
 
@@ -389,9 +389,9 @@ TEST_F(Ranging, BadArgumentsStop) {
   PostOptLp e(small_lp());
   ASSERT_EQ(e.solve(), 1);
   EXPECT_EQ(stop_lines([&] { range_rhs(e, 3, true); }),
-            (Lines{"", "XRANGB         3", " INVALID NUMBER OF CONSTRAINTS."}));
+            (Lines{"", "XRANGB         3", "INVALID NUMBER OF CONSTRAINTS."}));
   EXPECT_EQ(stop_lines([&] { range_cost(e, 0, true); }),
-            (Lines{"", "XRANGC         0", " INVALID NUMBER OF VARIABLES."}));
+            (Lines{"", "XRANGC         0", "INVALID NUMBER OF VARIABLES."}));
   // A nonbasic artificial cannot be ranged.
   int art = 0;
   for (int j = 1; j <= e.N; ++j)

@@ -171,13 +171,13 @@ TEST_F(XmapsTest, RemappingClearsThePreviousLayout) {
 TEST_F(XmapsTest, SpaceReport) {
   map(1, 1, 200, 10, 5, 7);
   const Lines expected = {
-      " XMAPS...MEMORY SPACE REQUIRED FOR FIXED LENGTH ARRAYS:       76 DOUBLE "
+      "XMAPS...MEMORY SPACE REQUIRED FOR FIXED LENGTH ARRAYS:       76 DOUBLE "
       "WORDS.",
-      " XMAPS...YOU HAVE PROVIDED:      200 DOUBLE WORDS.",
-      " XMAPS...MEMORY SPACE AVAILABLE FOR VARIABLE LENGTH ARRAYS:    124 "
+      "XMAPS...YOU HAVE PROVIDED:      200 DOUBLE WORDS.",
+      "XMAPS...MEMORY SPACE AVAILABLE FOR VARIABLE LENGTH ARRAYS:    124 "
       "DOUBLE WORDS.",
-      " XMAPS...THIS PERMITS A GROWTH FACTOR OF       4.67",
-      " A GROWTH FACTOR OF AT LEAST 3.0 IS REQUIRED FOR SUCCESSFUL EXECUTION.",
+      "XMAPS...THIS PERMITS A GROWTH FACTOR OF       4.67",
+      "A GROWTH FACTOR OF AT LEAST 3.0 IS REQUIRED FOR SUCCESSFUL EXECUTION.",
   };
   EXPECT_EQ(lines(), expected);
 }
@@ -187,7 +187,7 @@ TEST_F(XmapsTest, NoRoomForTheVariablePartStops) {
   const Lines got = stop_lines([&] { map(1, 1, 76, 10, 5, 7); });
   ASSERT_EQ(got.size(), 3u);
   EXPECT_EQ(got[2],
-            " XMAPS...MEMORY SPACE AVAILABLE FOR VARIABLE LENGTH ARRAYS:      "
+            "XMAPS...MEMORY SPACE AVAILABLE FOR VARIABLE LENGTH ARRAYS:      "
             "0 DOUBLE WORDS.");
 }
 
@@ -199,27 +199,27 @@ TEST_F(XmapsTest, TooSmallGrowthFactorStopsAfterTheGrowthLines) {
   // LEFT 44: IA = 22 - 8 = 14 -> 16; 16 / 12 = 1.33.
   const Lines got = stop_lines([&] { map(1, 1, 120, 10, 5, 7); });
   ASSERT_EQ(got.size(), 5u);
-  EXPECT_EQ(got[3], " XMAPS...THIS PERMITS A GROWTH FACTOR OF       1.33");
+  EXPECT_EQ(got[3], "XMAPS...THIS PERMITS A GROWTH FACTOR OF       1.33");
   EXPECT_EQ(got[4],
-            " A GROWTH FACTOR OF AT LEAST 3.0 IS REQUIRED FOR SUCCESSFUL "
+            "A GROWTH FACTOR OF AT LEAST 3.0 IS REQUIRED FOR SUCCESSFUL "
             "EXECUTION.");
   EXPECT_TRUE(stop_lines([&] { map(0, 1, 120, 10, 5, 7); }).empty());
 }
 
 TEST_F(XmapsTest, BadBoundTypeStopsWithCodeThree) {
-  const Lines expected = {" XMAPS          5", " INVALID BOUND TYPE."};
+  const Lines expected = {"XMAPS          5", "INVALID BOUND TYPE."};
   EXPECT_EQ(stop_lines([&] { map(1, 5, 200, 10, 5, 7); }), expected);
-  const Lines zero = {" XMAPS          0", " INVALID BOUND TYPE."};
+  const Lines zero = {"XMAPS          0", "INVALID BOUND TYPE."};
   EXPECT_EQ(stop_lines([&] { map(0, 0, 200, 10, 5, 7); }), zero);
 }
 
 TEST_F(XmapsTest, NegativeCapacitiesAreRefused) {
   EXPECT_EQ(stop_lines([&] { map(0, 1, 200, 10, -5, 7); }),
-            (Lines{" XMAPS         -5", " INVALID NUMBER OF CONSTRAINTS."}));
+            (Lines{"XMAPS         -5", "INVALID NUMBER OF CONSTRAINTS."}));
   EXPECT_EQ(stop_lines([&] { map(0, 1, 200, 10, 5, -1); }),
-            (Lines{" XMAPS         -1", " INVALID NUMBER OF VARIABLES."}));
+            (Lines{"XMAPS         -1", "INVALID NUMBER OF VARIABLES."}));
   EXPECT_EQ(stop_lines([&] { map(0, 1, 200, -3, 5, 7); }),
-            (Lines{" XMAPS         -3"}));
+            (Lines{"XMAPS         -3"}));
 }
 
 TEST_F(XmapsTest, ZeroNonzeroCapacityMapsWithoutDividingByZero) {
@@ -228,7 +228,7 @@ TEST_F(XmapsTest, ZeroNonzeroCapacityMapsWithoutDividingByZero) {
   ASSERT_EQ(got.size(), 5u);
   // MAPA(9) = 12, MEMREQ 64, LEFT 136: IA = 68 - 8 = 60, measured against
   // one nonzero.
-  EXPECT_EQ(got[3], " XMAPS...THIS PERMITS A GROWTH FACTOR OF      60.00");
+  EXPECT_EQ(got[3], "XMAPS...THIS PERMITS A GROWTH FACTOR OF      60.00");
   EXPECT_EQ(*lp::i32_slice(ws_.data(), mapa_[6]), 0);
 }
 
@@ -236,8 +236,8 @@ using XstopTest = UnitEightTest;
 
 TEST_F(XstopTest, WritesItsLineForCodesOneToFour) {
   const char* const texts[] = {
-      " INVALID NUMBER OF CONSTRAINTS.", " INVALID NUMBER OF VARIABLES.",
-      " INVALID BOUND TYPE.", " INVALID COLUMN LENGTH."};
+      "INVALID NUMBER OF CONSTRAINTS.", "INVALID NUMBER OF VARIABLES.",
+      "INVALID BOUND TYPE.", "INVALID COLUMN LENGTH."};
   for (int code = 1; code <= 4; ++code) {
     int error = code, ioerr = 8;
     EXPECT_EQ(stop_lines([&] { XSTOP(error, ioerr); }), Lines{texts[code - 1]});
