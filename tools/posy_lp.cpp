@@ -307,7 +307,6 @@ int main(int argc, char** argv) {
     listings(o, problem, model, x, session.prices());
   }
 
-
   // Sensitivity analysis from the optimal basis (tools/sensitivity.h):
   // ranging first, since the dual re-solve changes the basis.
   if (o.ranges) {
