@@ -569,7 +569,11 @@ DualResult dual_resolve(const MpsProblem& problem, const EngineModel& model, LpS
   r.dterm = DTERM;
   r.iterations = ITERD;
   r.objective = file_objective(model, *s.Z);
-  if (DTERM == kDtermInfeasible || DTERM == kDtermAbandoned) r.row = DUNBR;
+  // DUNBR is a basis position, not a constraint row: name its variable.
+  if ((DTERM == kDtermInfeasible || DTERM == kDtermAbandoned) && DUNBR >= 1 && DUNBR <= s.M) {
+    r.row = DUNBR;
+    r.basic = s.BASIS[DUNBR - 1];
+  }
   if (DTERM == kDtermDualLost || DTERM == kDtermNoDualStart) r.column = DFEASQ;
   return r;
 }
@@ -585,14 +589,18 @@ std::vector<std::string> dual_report(const MpsProblem& problem, const EngineMode
   std::string status = dual_status_text(result.dterm);
   const std::vector<EngineVar> vars =
       engine_vars(model, static_cast<int>(model.columns.size()) + model.M);
-  if (result.row >= 1 && result.row <= static_cast<int>(problem.rows.size()))
-    status += " (row " + problem.rows[static_cast<std::size_t>(result.row - 1)].name + ")";
-  if (result.column >= 1) {
-    const BreakVariable b = break_variable(vars, result.column, true);
-    if (b.kind != BreakVariable::Kind::kNone)
-      status += std::string(b.kind == BreakVariable::Kind::kRow ? " (row " : " (column ") +
-                b.label(problem).substr(0, b.label(problem).rfind(' ')) + ")";
-  }
+  const auto named = [&](int J, bool stuck) {
+    const BreakVariable b = break_variable(vars, J, true);
+    if (b.kind == BreakVariable::Kind::kNone) return std::string();
+    const bool row = b.kind == BreakVariable::Kind::kRow;
+    const std::string label = b.label(problem);
+    const char* why = !stuck ? "" : row ? " cannot be brought within its limits"
+                                        : " cannot be brought within its bounds";
+    return std::string(" (") + (row ? "row " : "column ") + label.substr(0, label.rfind(' ')) +
+           why + ")";
+  };
+  if (result.basic >= 1) status += named(result.basic, true);
+  if (result.column >= 1) status += named(result.column, false);
   lines.push_back("Status:     " + status);
   if (result.dterm == kDtermOptimal || result.dterm == kDtermInaccurate) {
     std::snprintf(buf, sizeof buf, "Objective:  %.12g", result.objective);

@@ -124,7 +124,8 @@ struct DualResult {
   int dterm = 0;
   int iterations = 0;
   double objective = 0.0;  // file's objective (meaningful for DTERM 1 and 4)
-  int row = 0;             // DUNBR (engine row, 1-based) when reported
+  int row = 0;             // DUNBR (basis position, 1-based) when reported
+  int basic = 0;           // the engine column basic at that position
   int column = 0;          // DFEASQ (engine column, 1-based) when reported
   double seconds = 0.0;
 };
@@ -139,8 +140,9 @@ std::string dual_status_text(int dterm);
 DualResult dual_resolve(const MpsProblem& problem, const EngineModel& model, LpSession& session,
                         const RhsChange& change, int factor = 50, int print = 0);
 
-// The printed outcome: the change, status (naming the row or column that
-// DUNBR / DFEASQ report), objective, iterations and time.
+// The printed outcome: the change, status (naming the variable basic at
+// the basis position DUNBR reports, or the column DFEASQ reports),
+// objective, iterations and time.
 std::vector<std::string> dual_report(const MpsProblem& problem, const EngineModel& model,
                                      const RhsChange& change, const DualResult& result);
 

@@ -548,4 +548,30 @@ TEST(Sensitivity, ReportNamesFileVariablesAndSkipsWithAReason) {
                                      "the wrong sign (1e-06)."});
 }
 
+// After an RHS change that leaves no feasible point the report names the
+// variable that cannot be brought within its limits (DUNBR is a basis
+// position, which is no row number).
+TEST(Sensitivity, DualReportNamesTheVariableLeftInfeasible) {
+  const std::string text =
+      "NAME T\nROWS\n N obj\n L cap\n G need\nCOLUMNS\n"
+      " x obj 3 cap 1\n x need 1\n y obj 2 cap 1\n"
+      "RHS\n rhs cap 4 need 1\nBOUNDS\n UP bnd x 3\nENDATA\n";
+  std::istringstream in(text);
+  MpsProblem p = read_mps(in, "t.mps");
+  p.maximize = true;
+  auto s = solve(p);
+  ASSERT_EQ(s->result.termin, kTerminOptimal);
+  const RhsChange change{1.0, -5.0};  // cap: x + y <= -1 with x, y >= 0
+  const DualResult d = dual_resolve(s->problem, s->model, *s->session, change);
+  ASSERT_EQ(d.dterm, kDtermInfeasible);
+  EXPECT_EQ(solve(with_rhs_change(p, change))->result.termin, kTerminInfeasible);
+  std::string all;
+  for (const std::string& l : dual_report(p, s->model, change, d)) all += l + "\n";
+  EXPECT_NE(all.find("every RHS value b replaced by 1 * b - 5\n"), std::string::npos) << all;
+  // x enters from its upper bound and then cannot reach 0 from below.
+  EXPECT_NE(all.find("Status:     infeasible (column x cannot be brought within its bounds)\n"),
+            std::string::npos)
+      << all;
+}
+
 }  // namespace
