@@ -32,8 +32,8 @@ for f in "$dir"/CL*.DAT; do
   grep -qF -- 'TERMINATED____ SOLUTION UNBOUNDED' "$out" 2>/dev/null && ending=unbounded
   grep -qF -- 'TERMINATED____ INCONSISTENT DATA' "$out" 2>/dev/null && ending=inconsistent
   obj=$(awk '/^ ?PRIMAL SOLUTION  /{v=$NF} END{print (v==""?"-":v)}' "$out" 2>/dev/null)
-  its=$(awk -F= '/TOTAL NUMBER OF ITERATIONS =/{v=$2} END{print (v==""?"-":v+0)}' "$out" 2>/dev/null)
-  cols=$(awk -F= '/TOTAL NUMBER OF COLUMNS GENERATED=/{v=$2} END{print (v==""?"-":v+0)}' "$out" 2>/dev/null)
+  its=$(awk -F= '/TOTAL NUMBER OF ITERATIONS =/{v=$2} END{gsub(/ /,"",v); print (v==""?"-":v)}' "$out" 2>/dev/null)
+  cols=$(awk -F= '/TOTAL NUMBER OF COLUMNS GENERATED=/{v=$2} END{gsub(/ /,"",v); print (v==""?"-":v)}' "$out" 2>/dev/null)
   entry=$(tr -d '\n' < "$ref" | grep -o "\"$name\": *{[^}]*}")
   refv=$(printf '%s' "$entry" | sed -n 's/.*"cvxopt_objective": *\([-0-9.eE+]*\).*/\1/p')
   refs=$(printf '%s' "$entry" | sed -n 's/.*"cvxopt_status": *"\([a-z]*\).*/\1/p')

@@ -25,6 +25,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -151,9 +152,9 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
   allocate(CANDCJ, PICK);
   allocate(COLA, COLMAX);
   allocate(COLI, COLMAX);
-  lp::Workspace* ws = nullptr;
+  std::unique_ptr<lp::Workspace> ws;
   try {
-    ws = new lp::Workspace(LENMY);
+    ws = std::make_unique<lp::Workspace>(LENMY);
   } catch (const std::bad_alloc&) {
     no_storage();
   }
@@ -177,7 +178,6 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
   if (IFLAG1 != 1) {
     gp::write_ending(IFLAG1 == 2 ? Ending::kUnbounded : Ending::kInconsistent,
                      ITMAX);
-    delete ws;
     return;
   }
 
@@ -335,5 +335,4 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
   gp::final_report(NVAR, MCON, KTTOT, NMAX, IDPOSY.data(), X.data(), PI.data(),
                    XPRIML, A, C, KT, TERM.data(), VPOSY, IDVAR, NAPP, EXPV,
                    ALLOW, ITER, TCLGEN);
-  delete ws;
 }
