@@ -16,7 +16,13 @@
 // basis is refactorised when more than FACTOR basis changes have been made
 // since the last factorisation (FACTIT, carried across the phases).
 // 21 consecutive refused pivots abandon a phase; phase 2 is also abandoned
-// after 3*FACTOR consecutive iterations without objective progress.
+// after 3*FACTOR consecutive iterations without objective progress, phase 1
+// after 2000*FACTOR + 100*(M+N) iterations without the sum of violations
+// shrinking (degenerate cycling; see phase1_idle_limit).
+// A phase 1 step that no basic variable blocks is impossible in exact
+// arithmetic (the phase 1 objective is bounded by 0); it is refused like an
+// unsafe pivot, with the line "0XFEAS ...ITERATION" ITER "NO BLOCKING ROW
+// Q=" Q "DQ=" DQ on IOERR.
 //
 // When phase 2 is abandoned for lack of progress, the iteration that
 // triggered it has changed the basis; its bookkeeping is completed (counted,
@@ -49,6 +55,19 @@ void check_sizes(const char* name, int& M, int& N, int& MAXM, int& MAXN,
     io::Line(IOERR) << name << io::X(5) << io::I(N, 5);
     stop_engine(2, IOERR);
   }
+}
+
+// Phase 1 no-progress limit: consecutive carried-out iterations in which
+// the sum of violations does not shrink by more than ZLC before phase 1 is
+// abandoned.  Degenerate phase 1 stretches are long and then end: on the
+// Netlib problems the longest one is 44,597 iterations (forplan, M+N = 740,
+// FACTOR = 50), others 24,675 (stocfor2, M+N = 6,345) and 16,818 (25fv47,
+// M+N = 3,213).  The limit 2000*FACTOR + 100*(M+N) is 174,000 for forplan
+// (3.9 times its stretch) and grows with the problem; only true cycling
+// reaches it.
+int phase1_idle_limit(int FACTOR, int M, int N) {
+  const long long limit = 2000LL * FACTOR + 100LL * (static_cast<long long>(M) + N);
+  return limit > 2000000000LL ? 2000000000 : static_cast<int>(limit);
 }
 
 // The state one phase works on: the caller's arguments (by reference) and
@@ -258,7 +277,10 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
   io::F1<double> uzero(UZERO), xbzero(XBZERO), baslb(BASLB), basub(BASUB);
   io::F1<int> basis(BASIS);
   const double ZL = RVNCOM.ZL;
+  const double ZLC = RVNCOM.ZLC;
   bool first = true;
+  int IDLE = 0;
+  double ZOLD = 0.0;
 
   for (;;) {
     // 2. Violations and the phase 1 costs.
@@ -284,6 +306,21 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
       LOOK = p.SAVELK;
       return;
     }
+    // Progress test after each carried-out iteration: the sum of
+    // violations must shrink by more than ZLC within IDLMAX iterations,
+    // else degenerate cycling is assumed and the phase is abandoned.
+    if (first) {
+      ZOLD = Z;
+    } else if (Z - ZOLD > ZLC) {
+      IDLE = 0;
+      ZOLD = Z;
+    } else if (++IDLE >= phase1_idle_limit(FACTOR, M, N)) {
+      io::Line(IOERR) << "0XFEAS ...PROBLEM ABANDONED:"
+                      << " SUM OF INFEASIBILITIES NOT CHANGING";
+      FEAS = 3;
+      LOOK = p.SAVELK;
+      return;
+    }
     // 4. Phase 1 prices.
     XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
 
@@ -301,14 +338,19 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
         continue;
       }
       p.enter(k);
-      if (p.UNBDD) {
-        io::Line(IOERR) << " XFEAS...ERROR: UNBOUNDED CONDITION DETECTED"
-                               << " DURING PHASE 1.";
-        stop_engine(0, IOERR);
-      }
-      if (p.PCODE != 1) {
+      if (p.UNBDD || p.PCODE != 1) {
+        // A step that no basic variable blocks cannot exist in phase 1
+        // (its objective is bounded above by 0): it comes from a reduced
+        // cost made of rounding noise.  It is refused like an unsafe pivot
+        // and counts towards the same limit.
         if (++p.NREJ <= 20) {
-          p.reject_line("XFEAS ...ITERATION");
+          if (p.UNBDD)
+            io::Line(IOERR) << "0XFEAS ...ITERATION" << io::I(ITER, 5)
+                            << io::X(5) << "NO BLOCKING ROW  Q="
+                            << io::I(p.Q, 5) << io::X(5)
+                            << "DQ=" << io::D(p.DQ, 16, 8);
+          else
+            p.reject_line("XFEAS ...ITERATION");
           CAND[k - 1] = 0;
           continue;
         }

@@ -149,6 +149,47 @@ TEST_F(Driver, RefusedPivotIsSkippedForTheNextCandidate) {
                                 "Q=    1     PIVOT=  0.50000000D-06"}));
 }
 
+// Two equality rows (infeasible artificials) and a column whose entries,
+// 6e-11 each, sum to a phase 1 reduced cost of 1.2e-10 (above ZLC) while
+// every entry of its transformed column is below ZL: a phase 1 step that no
+// row blocks.  It is refused like an unsafe pivot, never a stop.
+LpSpec noise_column(bool with_real_column) {
+  LpSpec s;
+  s.M = 2;
+  s.rowtyp = {0, 0};
+  s.b = {1.0, 1.0};
+  s.cols = {LpColumn{0.0, {{1, 6.0e-11}, {2, 6.0e-11}}}};
+  if (with_real_column) s.cols.push_back(LpColumn{1.0, {{1, 1.0}, {2, 1.0}}});
+  return s;
+}
+
+TEST_F(Driver, PhaseOneStepWithoutBlockingRowIsRefusedAndTheNextColumnEnters) {
+  EngineLp e(noise_column(true));
+  e.LOOK = 1;  // column 1 alone in the first window
+  ASSERT_EQ(e.solve(), 1);
+  EXPECT_EQ(e.ITER1, 1);
+  EXPECT_EQ(e.Z, 1.0);
+  EXPECT_EQ(e.STATUS[0], 0);
+  Lines out = lines();
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[1],
+            "XFEAS ...ITERATION    0     NO BLOCKING ROW  Q=    1     "
+            "DQ=  0.12000000D-09");
+}
+
+TEST_F(Driver, PhaseOneAbandonsAtTheTwentyFirstStepWithoutBlockingRow) {
+  EngineLp e(noise_column(false));
+  ASSERT_EQ(e.solve(), 5);
+  Lines out = lines();
+  int count = 0;
+  for (const std::string& l : out)
+    count += (l.rfind("XFEAS ...ITERATION    0     NO BLOCKING ROW  Q=    1",
+                      0) == 0);
+  EXPECT_EQ(count, 20);
+  ASSERT_EQ(out.size(), 42u);
+  EXPECT_EQ(out.back(), "XFEAS ...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS");
+}
+
 // Degenerate vertex: every row has right-hand side 0, so no step makes
 // progress.
 LpSpec degenerate(int m) {
