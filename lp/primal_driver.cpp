@@ -18,7 +18,15 @@
 // 21 consecutive refused pivots abandon a phase; phase 2 is also abandoned
 // after 3*FACTOR consecutive iterations without objective progress, phase 1
 // after 2000*FACTOR + 100*(M+N) iterations without the sum of violations
-// shrinking (degenerate cycling; see phase1_idle_limit).
+// shrinking (degenerate cycling; see phase1_idle_limit).  Before either
+// no-progress abandonment the phase first switches to the smallest-index
+// rule of lp/anti_stall.h, which cannot cycle, and leaves it again at the
+// first progress; only when that mode, too, makes no progress for
+// 10*(M+N) + 1000 iterations is the phase abandoned.  (Fault fixed: the
+// phases gave up on solvable degenerate LPs.  Runs that never reached a
+// no-progress limit are unaffected.)  With PRINT nonzero the switch is
+// reported on IOLOG: " XFEAS ...NO PROGRESS: SMALLEST-INDEX RULE" or
+// " XPHAS2...NO PROGRESS: SMALLEST-INDEX RULE".
 // A phase 1 step that no basic variable blocks is impossible in exact
 // arithmetic (the phase 1 objective is bounded by 0); it is refused like an
 // unsafe pivot, with the line "0XFEAS ...ITERATION" ITER "NO BLOCKING ROW
@@ -33,6 +41,7 @@
 
 #include "io/one_based.h"
 #include "io/record.h"
+#include "lp/anti_stall.h"
 #include "lp/engine.h"
 #include "lp/pricing_pass.h"
 #include "lp/workspace.h"
@@ -68,6 +77,17 @@ void check_sizes(const char* name, int& M, int& N, int& MAXM, int& MAXN,
 int phase1_idle_limit(int FACTOR, int M, int N) {
   const long long limit = 2000LL * FACTOR + 100LL * (static_cast<long long>(M) + N);
   return limit > 2000000000LL ? 2000000000 : static_cast<int>(limit);
+}
+
+// One more idle iteration beyond the phase's no-progress limit: the
+// anti-stalling mode goes on (reported when it starts) or, idle for its own
+// limit, gives up (false).
+bool keep_going(lp::AntiStall& stall, int PRINT, int IOLOG, const char* name) {
+  const bool starting = !stall.active();
+  if (!stall.keep_going()) return false;
+  if (starting && PRINT != 0)
+    io::Line(IOLOG) << name << "...NO PROGRESS: SMALLEST-INDEX RULE";
+  return true;
 }
 
 // The state one phase works on: the caller's arguments (by reference) and
@@ -187,9 +207,23 @@ struct Phase {
     return 0;
   }
 
+  // The anti-stalling mode's entering column, fetched into list position
+  // 1 (DQ set); 0 when no column is attractive.
+  int bland_candidate(lp::AntiStall& stall) {
+    PPRIME = 0;
+    int q = stall.choose(PHASE, N, STATUS, UZERO, PROFIT, ACOEFF, COLPNT,
+                         ROWNOS, NREJ, DQ);
+    if (q == 0) return 0;
+    CAND[0] = q;
+    PPRIME = 1;
+    XGETAJ(CANDCJ[0], CANDA, CANDI, CANDL[0], COLMAX, IOERR, q, LENMA, LENMY,
+           MAPA, MEMORY);
+    return 1;
+  }
+
   // Steps 2-4 of an iteration with list position k: scatter the column,
-  // its bounds, the pivot.
-  void enter(int k) {
+  // its bounds, the pivot (smallest-index leaving row when BLAND).
+  void enter(int k, bool bland = false) {
     Q = CAND[k - 1];
     io::F1<double> yq(YQ);
     for (int i = 1; i <= M; ++i) yq(i) = 0.0;
@@ -210,7 +244,8 @@ struct Phase {
       UQ = BIG;
     }
     INTYP = (DQ < 0.0) ? -1 : 1;
-    XPIVOT(BASIS, BASLB, BASUB, DQ, INTYP, IOERR, LEAVE, LENMI, LENMY, LQ, M,
+    auto pivot = bland ? lp::bland_pivot : XPIVOT;
+    pivot(BASIS, BASLB, BASUB, DQ, INTYP, IOERR, LEAVE, LENMI, LENMY, LQ, M,
            MAPI, MAXM, MAXN, MEMORY, N, OUTTYP, PCODE, PIVOT, Q, R, STATUS,
            THETA, UNBDD, UQ, XBZERO, YQ, Z);
   }
@@ -281,6 +316,7 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
   bool first = true;
   int IDLE = 0;
   double ZOLD = 0.0;
+  lp::AntiStall stall(M, N);
 
   for (;;) {
     // 2. Violations and the phase 1 costs.
@@ -314,7 +350,9 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     } else if (Z - ZOLD > ZLC) {
       IDLE = 0;
       ZOLD = Z;
-    } else if (++IDLE >= phase1_idle_limit(FACTOR, M, N)) {
+      if (stall.leave()) p.PPRIME = 0;
+    } else if (++IDLE >= phase1_idle_limit(FACTOR, M, N) &&
+               !keep_going(stall, PRINT, IOLOG, " XFEAS ")) {
       io::Line(IOERR) << "0XFEAS ...PROBLEM ABANDONED:"
                       << " SUM OF INFEASIBILITIES NOT CHANGING";
       FEAS = 3;
@@ -332,12 +370,13 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     }
     bool pivoted = false;
     while (!nothing && !pivoted) {
-      const int k = p.next_candidate();
+      const int k =
+          stall.active() ? p.bland_candidate(stall) : p.next_candidate();
       if (k == 0) {
-        nothing = !p.pricing_pass();
+        nothing = stall.active() || !p.pricing_pass();
         continue;
       }
-      p.enter(k);
+      p.enter(k, stall.active());
       if (p.UNBDD || p.PCODE != 1) {
         // A step that no basic variable blocks cannot exist in phase 1
         // (its objective is bounded above by 0): it comes from a reduced
@@ -415,6 +454,7 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
   const double ZLC = RVNCOM.ZLC;
   int IDLE = 0;
   double ZOLD = Z;
+  lp::AntiStall stall(M, N);
 
   auto abandon = [&]() {
     XPRINT(BASIS, BNDTYP, BOUND, IOERR, IOLOG, LENMA, LENMY, M, MAPA, MAXM,
@@ -426,7 +466,13 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
 
   bool any = p.pricing_pass();
   for (;;) {
-    const int k = any ? p.next_candidate() : 0;
+    int k = 0;
+    if (stall.active()) {
+      k = p.bland_candidate(stall);
+      any = (k != 0);
+    } else if (any) {
+      k = p.next_candidate();
+    }
     if (k == 0) {
       if (any) {
         any = p.pricing_pass();
@@ -439,7 +485,7 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
       LOOK = p.SAVELK;
       return;
     }
-    p.enter(k);
+    p.enter(k, stall.active());
     if (p.UNBDD) {
       TERMIN = 2;
       UNBDDQ = p.Q;
@@ -467,8 +513,9 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
     if (Z - ZOLD > ZLC) {
       IDLE = 0;
       ZOLD = Z;
+      if (stall.leave()) p.PPRIME = 0;
     } else if (++IDLE >= 3 * FACTOR) {
-      stalled = true;
+      stalled = !keep_going(stall, PRINT, IOLOG, " XPHAS2");
     }
     const bool refactor = p.record_iteration(k);
     if (stalled) {

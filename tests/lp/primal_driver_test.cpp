@@ -203,12 +203,14 @@ LpSpec degenerate(int m) {
   return s;
 }
 
-TEST_F(Driver, PhaseTwoWithoutProgressAbandonsWithAConsistentState) {
+// Three idle iterations (FACTOR 1) reach the no-progress limit; the
+// smallest-index fallback then finishes the solve (the abandonment needs
+// the fallback to stall too, see anti_stall_test.cpp).
+TEST_F(Driver, PhaseTwoWithoutProgressFallsBackWithAConsistentState) {
   EngineLp e(degenerate(4));
-  e.FACTOR = 1;  // three idle iterations abandon
-  ASSERT_EQ(e.solve(), 5);
-  // The third iteration was carried out and is fully recorded.
-  EXPECT_EQ(e.ITER2, 3);
+  e.FACTOR = 1;
+  ASSERT_EQ(e.solve(), 1);
+  EXPECT_EQ(e.ITER2, 4);
   for (int i = 0; i < e.M; ++i) {
     const int j = e.BASIS[i];
     EXPECT_EQ(e.STATUS[j - 1], i + 1);
@@ -222,11 +224,7 @@ TEST_F(Driver, PhaseTwoWithoutProgressAbandonsWithAConsistentState) {
     for (int k = 0; k < COLLEN; ++k) ua += e.UZERO[e.COLI[k] - 1] * e.COLA[k];
     EXPECT_NEAR(ua, cost, 1e-12);
   }
-  Lines out = lines();
-  ASSERT_GE(out.size(), 3u);
-  EXPECT_EQ(out[1],
-            "XPHAS2...PROBLEM ABANDONED: OBJECTIVE FUNCTION NOT CHANGING");
-  EXPECT_EQ(out.back(), "*****WARNING...THE ABOVE SOLUTION IS NOT OPTIMAL");
+  EXPECT_TRUE(lines().empty());  // PRINT 0: nothing written
 }
 
 TEST_F(Driver, ReportsInfeasibilityWithTheViolatedBasics) {
