@@ -30,7 +30,10 @@
 // A phase 1 step that no basic variable blocks is impossible in exact
 // arithmetic (the phase 1 objective is bounded by 0); it is refused like an
 // unsafe pivot, with the line "0XFEAS ...ITERATION" ITER "NO BLOCKING ROW
-// Q=" Q "DQ=" DQ on IOERR.
+// Q=" Q "DQ=" DQ on IOERR.  In phase 2 the same refusal applies to a ray
+// whose reduced cost is rounding noise (|DQ| <= EPS1 times the sum of the
+// magnitudes of the terms of DQ), with the line "0XPHAS2...ITERATION" ...;
+// a ray with a larger reduced cost ends the phase as unbounded.
 //
 // When phase 2 is abandoned for lack of progress, the iteration that
 // triggered it has changed the basis; its bookkeeping is completed (counted,
@@ -250,6 +253,13 @@ struct Phase {
            THETA, UNBDD, UQ, XBZERO, YQ, Z);
   }
 
+  // A step that no basic variable blocks, refused as rounding noise.
+  void no_blocking_line(const char* head) {
+    io::Line(IOERR) << "0" << head << io::I(ITER, 5) << io::X(5)
+                    << "NO BLOCKING ROW  Q=" << io::I(Q, 5) << io::X(5)
+                    << "DQ=" << io::D(DQ, 16, 8);
+  }
+
   void reject_line(const char* head) {
     io::Line(IOERR) << "0" << head << io::I(ITER, 5) << io::X(5)
                            << "PIVOT REJECTED  Q=" << io::I(Q, 5) << io::X(5)
@@ -384,10 +394,7 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
         // and counts towards the same limit.
         if (++p.NREJ <= 20) {
           if (p.UNBDD)
-            io::Line(IOERR) << "0XFEAS ...ITERATION" << io::I(ITER, 5)
-                            << io::X(5) << "NO BLOCKING ROW  Q="
-                            << io::I(p.Q, 5) << io::X(5)
-                            << "DQ=" << io::D(p.DQ, 16, 8);
+            p.no_blocking_line("XFEAS ...ITERATION");
           else
             p.reject_line("XFEAS ...ITERATION");
           CAND[k - 1] = 0;
@@ -464,6 +471,18 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
     LOOK = p.SAVELK;
   };
 
+  // |DQ| <= EPS1 * (|c(q)| + sum |u(i) a(i,q)|) for list position k.
+  auto ray_is_noise = [&](int k) {
+    io::F2<double> canda(CANDA, COLMAX);
+    io::F2<int> candi(CANDI, COLMAX);
+    double size = std::fabs(CANDCJ[k - 1]);
+    for (int e = 1; e <= CANDL[k - 1]; ++e) {
+      const int row = candi(e, k);
+      if (row >= 1 && row <= M) size += std::fabs(canda(e, k) * UZERO[row - 1]);
+    }
+    return std::fabs(p.DQ) <= RVNCOM.EPS1 * size;
+  };
+
   bool any = p.pricing_pass();
   for (;;) {
     int k = 0;
@@ -487,6 +506,22 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
     }
     p.enter(k, stall.active());
     if (p.UNBDD) {
+      // A ray whose reduced cost is at the level of rounding noise, below
+      // EPS1 relative to the terms it is made of (typically a free variable
+      // split into two columns, one basic, the other entering the zero-cost
+      // direction along which both grow), is not evidence of unboundedness:
+      // the candidate is refused like an unsafe pivot.
+      if (ray_is_noise(k)) {
+        if (++p.NREJ <= 20) {
+          p.no_blocking_line("XPHAS2...ITERATION");
+          CAND[k - 1] = 0;
+          continue;
+        }
+        io::Line(IOERR)
+            << "0XPHAS2...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS";
+        abandon();
+        return;
+      }
       TERMIN = 2;
       UNBDDQ = p.Q;
       if (PRINT != 0)

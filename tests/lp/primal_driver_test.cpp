@@ -260,6 +260,45 @@ TEST_F(Driver, ReportsTheUnboundedColumn) {
             "PHASE 2...PROBLEM IS UNBOUNDED.     ( VARIABLE      2)");
 }
 
+// A free variable split into y1 - y2: with y1 basic, y2's reduced cost is
+// 0 in exact arithmetic, and y1 and y2 can grow together without limit.
+// With cost 1.1e7 and coefficient 0.3 the price 1.1e7/0.3 leaves y2 a
+// reduced cost of 1.86e-9 (above ZLC): a ray that is rounding noise, not
+// unboundedness.  Every retry is refused; the 21st abandons.
+TEST_F(Driver, PhaseTwoRayWithNoiseReducedCostIsNotUnbounded) {
+  LpSpec s;
+  s.M = 1;
+  s.rowtyp = {1};
+  s.b = {10.0};
+  s.cols = {LpColumn{1.1e7, {{1, 0.3}}}, LpColumn{-1.1e7, {{1, -0.3}}}};
+  EngineLp e(s);
+  ASSERT_EQ(e.solve(), 5);
+  EXPECT_EQ(e.ITER2, 1);
+  EXPECT_EQ(e.STATUS[0], 1);
+  Lines out = lines();
+  const std::string refused =
+      "XPHAS2...ITERATION    1     NO BLOCKING ROW  Q=    2     "
+      "DQ=  0.18626451D-08";
+  int count = 0;
+  for (const std::string& l : out) count += (l == refused);
+  EXPECT_EQ(count, 20);
+  ASSERT_GE(out.size(), 42u);
+  EXPECT_EQ(out[41], "XPHAS2...PROBLEM ABANDONED: TOO MANY REJECTED PIVOTS");
+}
+
+// A true ray is still reported: the reduced cost 1000 of column 2 is far
+// above the noise level of its terms (EPS1 times 2.2e7).
+TEST_F(Driver, PhaseTwoRayWithARealReducedCostIsUnbounded) {
+  LpSpec s;
+  s.M = 1;
+  s.rowtyp = {1};
+  s.b = {10.0};
+  s.cols = {LpColumn{1.1e7, {{1, 0.3}}}, LpColumn{-1.1e7 + 1000.0, {{1, -0.3}}}};
+  EngineLp e(s);
+  ASSERT_EQ(e.solve(), 2);
+  EXPECT_EQ(e.UNBDDQ, 2);
+}
+
 TEST_F(Driver, ColumnBeyondNtype2EntersWithAnInfiniteBound) {
   LpSpec s;
   s.M = 1;
