@@ -79,14 +79,17 @@ void LA05BD(double* A, int* IND, int& IA, int& N, int* IP, int* IW, double* W,
       if (kp < 0) {
         kp = -kp;
         ip(i, 1) = kp;
-        for (int k = kp + 1; k <= kp + iw(i, 1) - 1; ++k)
-          am = am - a(k) * b(ind(k, 2));
+        const int kl = kp + iw(i, 1) - 1;
+        for (int k = kp + 1; k <= kl; ++k) am = am - a(k) * b(ind(k, 2));
       }
       if (std::abs(am) >= small) {
         const int j = ind(kp, 2);
         b(j) = am / a(kp);
+        // The end of column J's list is read once: the marks are stores
+        // into IP, which the compiler cannot tell apart from IW.
         const int kb = ip(j, 2);
-        for (int k = kb + 1; k <= kb + iw(j, 2) - 1; ++k) {
+        const int kl = kb + iw(j, 2) - 1;
+        for (int k = kb + 1; k <= kl; ++k) {
           const int r = ind(k, 1);
           ip(r, 1) = -std::abs(ip(r, 1));
         }
@@ -108,8 +111,11 @@ void LA05BD(double* A, int* IND, int& IA, int& N, int* IP, int* IW, double* W,
       const int kp = ip(j, 1);
       am = am / a(kp);
       b(j) = am;
-      for (int k = kp + 1; k <= kp + iw(j, 1) - 1; ++k)
-        w(ind(k, 2)) = w(ind(k, 2)) - am * a(k);
+      const int kl = kp + iw(j, 1) - 1;
+      for (int k = kp + 1; k <= kl; ++k) {
+        const int c = ind(k, 2);
+        w(c) = w(c) - am * a(k);
+      }
     }
   }
   for (int k = ia - lenl + 1; k <= ia; ++k) {
