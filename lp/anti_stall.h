@@ -49,7 +49,9 @@ class AntiStall {
   // The entering column of the mode: the smallest index j in 1..N with
   // STATUS(j) = 0 and DJ > 0, or STATUS(j) = -1 and DJ < 0, DJ being
   // priced exactly as the windowed pricing does (PHASE 2: PROFIT(j) - u.a,
-  // else -u.a; ZL and ZLC cleaning).  Columns refused since the last
+  // else -u.a; ZL and ZLC cleaning).  In phase 2 a DJ of at most 1e-8
+  // times |c(j)| + sum |u(i) a(i,j)| counts as rounding noise, not as
+  // attractive.  Columns refused since the last
   // carried-out iteration (NREJ of them, the last one LASTQ) are passed
   // over while another column is attractive.  Returns the column (DJ in
   // DQ) or 0 when no column is attractive.

@@ -167,6 +167,34 @@ TEST(AntiStallMode, ChoosesTheSmallestAttractiveColumnPassingOverRefusedOnes) {
                      DQ), 0);
 }
 
+TEST(AntiStallMode, PhaseTwoPassesOverReducedCostsAtRoundingLevel) {
+  lp::Workspace ws(4000);
+  int IPRINT = 0, BNDTYP = 1, IOERR = 8, LENMA = 0, LENMI = 0,
+      LENMY = ws.size(), MAXA = 8, MAXM = 4, MAXN = 8;
+  int MAPA[20] = {}, MAPI[20] = {};
+  XMAPS(IPRINT, BNDTYP, IOERR, LENMA, LENMI, LENMY, MAPA, MAPI, MAXA, MAXM,
+        MAXN, ws.data());
+  // Column 1: c = 1e4, a = 1e4 in row 2 priced 1 + 1e-12: DJ = -1e-8,
+  // far above ZLC but 5e-13 of its terms.  Column 2: DJ = -1e-3.
+  const float profit[2] = {1.0e4f, 0.0f};
+  const float acoeff[2] = {1.0e4f, 1.0e-3f};
+  const int colpnt[3] = {0, 1, 2};
+  const int rownos[2] = {2, 1};
+  const double uzero[2] = {1.0, 1.0 + 1.0e-12};
+  int status[2] = {-1, -1};
+  lp::AntiStall s(2, 2);
+  double DQ = 0.0;
+  EXPECT_EQ(s.choose(2, 2, status, uzero, profit, acoeff, colpnt, rownos, 0,
+                     DQ), 2);
+  status[1] = 0;  // column 2 no longer attractive: nothing is
+  EXPECT_EQ(s.choose(2, 2, status, uzero, profit, acoeff, colpnt, rownos, 0,
+                     DQ), 0);
+  // Phase 1 has no such filter (its costs are 0): -u.a = -(1e4 + 1e-8).
+  status[1] = -1;
+  EXPECT_EQ(s.choose(1, 2, status, uzero, profit, acoeff, colpnt, rownos, 0,
+                     DQ), 1);
+}
+
 class Degenerate : public UnitEightTest {
  protected:
   bool log_has(const std::string& text) {
