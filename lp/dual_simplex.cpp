@@ -44,15 +44,7 @@
 namespace {
 
 using lp::postopt::stop;
-
-constexpr int kBadRows = 1;     // XSTOP: " INVALID NUMBER OF CONSTRAINTS."
-constexpr int kBadColumns = 2;  // XSTOP: " INVALID NUMBER OF VARIABLES."
-constexpr int kSilent = 0;      // XSTOP: no line of its own
-
-constexpr int kAtLower = 0;      // STATUS: nonbasic at lower bound
-constexpr int kAtUpper = -1;     // STATUS: nonbasic at upper bound
-constexpr int kFree = -2;        // STATUS: free column
-constexpr int kArtificial = -3;  // STATUS: equality artificial
+using namespace lp::postopt::codes;
 
 constexpr int kMaxRejected = 10;  // rejected pivots tolerated in a row
 constexpr int kAbandoned = 6;     // DTERM: infeasible rows, pivots rejected

@@ -24,15 +24,7 @@
 namespace {
 
 using lp::postopt::stop;
-
-constexpr int kBadRows = 1;     // XSTOP: " INVALID NUMBER OF CONSTRAINTS."
-constexpr int kBadColumns = 2;  // XSTOP: " INVALID NUMBER OF VARIABLES."
-constexpr int kSilent = 0;      // XSTOP: no line of its own
-
-constexpr int kAtLower = 0;      // STATUS: nonbasic at lower bound
-constexpr int kAtUpper = -1;     // STATUS: nonbasic at upper bound
-constexpr int kFree = -2;        // STATUS: free column
-constexpr int kArtificial = -3;  // STATUS: equality artificial
+using namespace lp::postopt::codes;
 
 // Scans columns FIRST..LAST and merges the attractive ones into the key
 // list CAND/CANDCJ (keys |DJ| decreasing, equal keys in scan order).
@@ -101,64 +93,20 @@ void XPARAB(double& ALPHA, double* B, double* BASCB, int* BASIS,
   const double EPS3 = RVNCOM.EPS3;
 
   // 1. Sizes.
-  if (M < 1 || M > MAXM) {
-    io::Record(IOERR, '0') << "XPARAB" << io::X(5) << io::I(M, 5);
-    stop(kBadRows, IOERR);
-  }
-  if (N < 1 || N > MAXN) {
-    io::Record(IOERR, '0') << "XPARAB" << io::X(5) << io::I(N, 5);
-    stop(kBadColumns, IOERR);
-  }
+  lp::postopt::check_sizes("XPARAB", M, N, MAXM, MAXN, IOERR);
 
   // 2. Direction of the basic values: B^-1 DIRECT.
   PBCODE = 1;
   for (int i = 1; i <= MAXM; ++i) yq(i) = (i <= M) ? direct(i) : 0.0;
   XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
 
-  // 3. Primal ratio test; each kind keeps its least ratio, ties to the
-  // later row.
-  double best1 = BIG, best2 = BIG;
-  int r1 = 0, r2 = 0;
-  for (int i = 1; i <= M; ++i) {
-    if (std::fabs(yq(i)) < ZL) yq(i) = 0.0;
-    const bool down = (yq(i) < 0.0 && baslb(i) > -BIG);
-    const bool rise = (yq(i) > 0.0 && basub(i) < BIG);
-    if (!down && !rise) continue;
-    double room = down ? xbzero(i) - baslb(i) : basub(i) - xbzero(i);
-    if (std::fabs(room) < ZL) room = 0.0;
-    if (room < 0.0) {
-      io::Record(IOERR, '0') << "XPARAB...CURRENT SOLUTION NOT PRIMAL FEASIBLE";
-      io::Line(IOERR) << " VARIABLE" << io::I(basis(i), 6)
-                      << " IS OUT OF BOUNDS:" << io::E(baslb(i), 16, 8)
-                      << io::E(xbzero(i), 16, 8) << io::E(basub(i), 16, 8);
-      stop(kSilent, IOERR);
-    }
-    double ratio = room / std::fabs(yq(i));
-    if (ratio < ZL) ratio = 0.0;
-    if (down && ratio <= best1) {
-      best1 = ratio;
-      r1 = i;
-    } else if (rise && ratio <= best2) {
-      best2 = ratio;
-      r2 = i;
-    }
-  }
-
-  // 4. Choice.
+  // 3-4. Primal ratio test (each kind keeps its least ratio, ties to the
+  // later row; the scan runs to the end) and the choice of the row.
   int OUTTYP = 0;
-  ALPHA = BIG;
-  R = 0;
+  lp::postopt::primal_ratio_test("XPARAB", /*D_FIELDS=*/false,
+                                 /*ZERO_ENDS=*/false, M, BASIS, BASLB, BASUB,
+                                 XBZERO, YQ, IOERR, ALPHA, R, OUTTYP);
   LEAVE = 0;
-  if (best1 < BIG && r1 != 0) {
-    ALPHA = best1;
-    R = r1;
-    OUTTYP = 1;
-  }
-  if (r2 != 0 && best2 < ALPHA) {
-    ALPHA = best2;
-    R = r2;
-    OUTTYP = -1;
-  }
   if (R == 0) {
     PBCODE = 2;
     return;
@@ -180,22 +128,15 @@ void XPARAB(double& ALPHA, double* B, double* BASCB, int* BASIS,
     Z = Z + ALPHA * RATE;
   }
 
-  // 7. Dual ratio test on row R of the basis inverse.
-  lp::postopt::unit_vector(BETAR, R, MAXM);
-  XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, BETAR);
-  lp::postopt::clear_tail(UZERO, M, MAXM);
-  bool DFEAS = true, DUNBDD = false;
+  // 7-8. Dual ratio test on row R of the basis inverse; lost dual
+  // feasibility stops the run.
+  bool DUNBDD = false;
   int INTYP = 0, Q = 0;
   double LAMBDA = 0.0, PIVOT = 0.0;
-  XDCHQ(BETAR, COLA, COLI, COLMAX, DFEAS, INTYP, IOERR, LAMBDA, LENMA, LENMY,
-        MAPA, MAXM, MAXN, MEMORY, N, OUTTYP, PIVOT, Q, STATUS, DUNBDD, UZERO);
-
-  // 8. Lost dual feasibility.
-  if (!DFEAS) {
-    io::Record(IOERR, '0') << "XPARAB...DUAL FEASIBILITY LOST" << io::X(5)
-                           << "COLUMN" << io::I(Q, 5);
-    stop(kSilent, IOERR);
-  }
+  lp::postopt::dual_ratio_row("XPARAB", R, BETAR, COLA, COLI, COLMAX, INTYP,
+                              IOERR, LAMBDA, LENMA, LENMI, LENMY, M, MAPA,
+                              MAPI, MAXM, MAXN, MEMORY, N, OUTTYP, PIVOT, Q,
+                              STATUS, DUNBDD, UZERO);
 
   // 9. Nothing can enter: beyond ALPHA the LP is infeasible.
   if (DUNBDD || std::fabs(PIVOT) < EPS3) {

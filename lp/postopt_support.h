@@ -4,17 +4,47 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 
+#include "io/edit.h"
 #include "io/one_based.h"
+#include "io/record.h"
 #include "lp/engine.h"
 #include "lp/workspace.h"
 
 namespace lp::postopt {
 
+// XSTOP codes and STATUS values the routines name.
+namespace codes {
+inline constexpr int kBadRows = 1;     // XSTOP: " INVALID NUMBER OF CONSTRAINTS."
+inline constexpr int kBadColumns = 2;  // XSTOP: " INVALID NUMBER OF VARIABLES."
+inline constexpr int kSilent = 0;      // XSTOP: no line of its own
+
+inline constexpr int kAtLower = 0;      // STATUS: nonbasic at lower bound
+inline constexpr int kAtUpper = -1;     // STATUS: nonbasic at upper bound
+inline constexpr int kFree = -2;        // STATUS: free column
+inline constexpr int kArtificial = -3;  // STATUS: equality artificial
+}  // namespace codes
+
 // XSTOP with a code given by value.
 [[noreturn]] inline void stop(int code, int& IOERR) {
   int error = code;
   XSTOP(error, IOERR);
+}
+
+// "0<NAME>" + 5 blanks + VALUE(I5), then XSTOP CODE.
+[[noreturn]] inline void bad_size(const char* NAME, int value, int code,
+                                  int& IOERR) {
+  io::Record(IOERR, '0') << NAME << io::X(5) << io::I(value, 5);
+  stop(code, IOERR);
+}
+
+// M in 1..MAXM, then N in 1..MAXN, each failure reported by bad_size.
+inline void check_sizes(const char* NAME, int& M, int& N, int& MAXM,
+                        int& MAXN, int& IOERR) {
+  if (M < 1 || M > MAXM) bad_size(NAME, M, codes::kBadRows, IOERR);
+  if (N < 1 || N > MAXN) bad_size(NAME, N, codes::kBadColumns, IOERR);
 }
 
 // Bounds of column J by bound type: 2: 0..BOUND (0..BIG beyond NTYPE2);
@@ -70,6 +100,96 @@ inline void clear_tail(double* V, int M, int MAXM) {
 inline void unit_vector(double* V, int R, int MAXM, double value = 1.0) {
   std::fill(V, V + std::max(MAXM, 0), 0.0);
   V[R - 1] = value;
+}
+
+// Primal ratio test along YQ(1..M) (the change of the basic values per
+// unit step), cleaning YQ below ZL in place.  Kind 1: a basic variable
+// decreasing to a finite lower bound; kind 2: one increasing to a finite
+// upper bound; each kind keeps its least ratio, ties to the later row.
+// With ZERO_ENDS a zero ratio ends the scan.  The decreasing kind is taken
+// first and the increasing one when strictly smaller: ALPHA the step (BIG
+// when nothing blocks), R the row (0 when nothing blocks), OUTTYP 1 or -1
+// (left unchanged when nothing blocks).  A basic value outside its bounds
+// stops the run: "0<NAME>...CURRENT SOLUTION NOT PRIMAL FEASIBLE", then
+// " VARIABLE" j(I6) " IS OUT OF BOUNDS:" and the lower bound, value and
+// upper bound in D16.8 (D_FIELDS) or E16.8 fields.
+inline void primal_ratio_test(const char* NAME, bool D_FIELDS, bool ZERO_ENDS,
+                              int M, const int* BASIS, const double* BASLB,
+                              const double* BASUB, const double* XBZERO,
+                              double* YQ, int& IOERR, double& ALPHA, int& R,
+                              int& OUTTYP) {
+  io::F1<const double> baslb(BASLB), basub(BASUB), xbzero(XBZERO);
+  io::F1<double> yq(YQ);
+  io::F1<const int> basis(BASIS);
+  const double BIG = RVNCOM.BIG;
+  const double ZL = RVNCOM.ZL;
+  std::string (*const field)(double, int, int) = D_FIELDS ? io::D : io::E;
+
+  double best1 = BIG, best2 = BIG;
+  int r1 = 0, r2 = 0;
+  for (int i = 1; i <= M; ++i) {
+    if (std::fabs(yq(i)) < ZL) yq(i) = 0.0;
+    const bool down = (yq(i) < 0.0 && baslb(i) > -BIG);
+    const bool rise = (yq(i) > 0.0 && basub(i) < BIG);
+    if (!down && !rise) continue;
+    double room = down ? xbzero(i) - baslb(i) : basub(i) - xbzero(i);
+    if (std::fabs(room) < ZL) room = 0.0;
+    if (room < 0.0) {
+      io::Record(IOERR, '0') << NAME
+                             << "...CURRENT SOLUTION NOT PRIMAL FEASIBLE";
+      io::Line(IOERR) << " VARIABLE" << io::I(basis(i), 6)
+                      << " IS OUT OF BOUNDS:" << field(baslb(i), 16, 8)
+                      << field(xbzero(i), 16, 8) << field(basub(i), 16, 8);
+      stop(codes::kSilent, IOERR);
+    }
+    double ratio = room / std::fabs(yq(i));
+    if (ratio < ZL) ratio = 0.0;
+    if (down && ratio <= best1) {
+      best1 = ratio;
+      r1 = i;
+    } else if (rise && ratio <= best2) {
+      best2 = ratio;
+      r2 = i;
+    }
+    if (ZERO_ENDS && ratio == 0.0) break;
+  }
+
+  ALPHA = BIG;
+  R = 0;
+  if (best1 < BIG && r1 != 0) {
+    ALPHA = best1;
+    R = r1;
+    OUTTYP = 1;
+  }
+  if (r2 != 0 && best2 < ALPHA) {
+    ALPHA = best2;
+    R = r2;
+    OUTTYP = -1;
+  }
+}
+
+// Dual ratio test on row R of the basis inverse (left in BETAR; entries
+// M+1..MAXM of UZERO cleared first) through XDCHQ, for a basic variable
+// leaving towards OUTTYP.  Lost dual feasibility stops the run:
+// "0<NAME>...DUAL FEASIBILITY LOST" 5X "COLUMN" Q(I5).
+inline void dual_ratio_row(const char* NAME, int R, double* BETAR,
+                           double* COLA, int* COLI, int& COLMAX, int& INTYP,
+                           int& IOERR, double& LAMBDA, int& LENMA, int& LENMI,
+                           int& LENMY, int& M, int* MAPA, int* MAPI,
+                           int& MAXM, int& MAXN, double* MEMORY, int& N,
+                           int& OUTTYP, double& PIVOT, int& Q, int* STATUS,
+                           bool& DUNBDD, double* UZERO) {
+  unit_vector(BETAR, R, MAXM);
+  XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, BETAR);
+  clear_tail(UZERO, M, MAXM);
+  bool DFEAS = true;
+  XDCHQ(BETAR, COLA, COLI, COLMAX, DFEAS, INTYP, IOERR, LAMBDA, LENMA, LENMY,
+        MAPA, MAXM, MAXN, MEMORY, N, OUTTYP, PIVOT, Q, STATUS, DUNBDD, UZERO);
+  if (!DFEAS) {
+    io::Record(IOERR, '0') << NAME << "...DUAL FEASIBILITY LOST" << io::X(5)
+                           << "COLUMN" << io::I(Q, 5);
+    stop(codes::kSilent, IOERR);
+  }
 }
 
 }  // namespace lp::postopt

@@ -32,27 +32,10 @@
 
 namespace {
 
+using lp::postopt::bad_size;
+using lp::postopt::check_sizes;
 using lp::postopt::stop;
-
-constexpr int kBadRows = 1;     // XSTOP: " INVALID NUMBER OF CONSTRAINTS."
-constexpr int kBadColumns = 2;  // XSTOP: " INVALID NUMBER OF VARIABLES."
-constexpr int kSilent = 0;      // XSTOP: no line of its own
-
-constexpr int kAtLower = 0;   // STATUS: nonbasic at lower bound
-constexpr int kAtUpper = -1;  // STATUS: nonbasic at upper bound
-
-// "0<NAME>" + 5 blanks + VALUE(I5), then XSTOP CODE.
-[[noreturn]] void bad_size(const char* NAME, int value, int code,
-                           int& IOERR) {
-  io::Record(IOERR, '0') << NAME << io::X(5) << io::I(value, 5);
-  stop(code, IOERR);
-}
-
-void check_sizes(const char* NAME, int& M, int& N, int& MAXM, int& MAXN,
-                 int& IOERR) {
-  if (M < 1 || M > MAXM) bad_size(NAME, M, kBadRows, IOERR);
-  if (N < 1 || N > MAXN) bad_size(NAME, N, kBadColumns, IOERR);
-}
+using namespace lp::postopt::codes;
 
 // "0<NAME>...CURRENT SOLUTION NOT DUAL FEASIBLE", then " VARIABLE" j(I6)
 // 5X "STATUS" s(I6) 5X "RELATIVE PROFIT" DJ(D17.10); XSTOP 0.
@@ -90,11 +73,9 @@ void XRANGB(double* B, int* BASIS, double* BASLB, double* BASUB,
             double* MEMORY, int& N, int& OUTTYP, int& PBCODE, double& RATE,
             int* STATUS, bool& UP, double* UZERO, double* XBZERO,
             double* YQ) {
-  io::F1<double> b(B), baslb(BASLB), basub(BASUB), uzero(UZERO);
-  io::F1<double> xbzero(XBZERO), yq(YQ);
+  io::F1<double> b(B), uzero(UZERO);
   io::F1<int> basis(BASIS);
   const double BIG = RVNCOM.BIG;
-  const double ZL = RVNCOM.ZL;
 
   // 1. Sizes (and a row that exists).
   check_sizes("XRANGB", M, N, MAXM, MAXN, IOERR);
@@ -109,49 +90,14 @@ void XRANGB(double* B, int* BASIS, double* BASLB, double* BASUB,
   lp::postopt::unit_vector(YQ, IROW, MAXM, UP ? 1.0 : -1.0);
   XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
 
-  // 4. Ratio test: kind 1 decreasing to a lower bound, kind 2 increasing to
-  // an upper bound; ties to the later row; a zero ratio ends the scan.
-  double best1 = BIG, best2 = BIG;
-  int r1 = 0, r2 = 0;
-  for (int i = 1; i <= M; ++i) {
-    if (std::fabs(yq(i)) < ZL) yq(i) = 0.0;
-    const bool down = (yq(i) < 0.0 && baslb(i) > -BIG);
-    const bool rise = (yq(i) > 0.0 && basub(i) < BIG);
-    if (!down && !rise) continue;
-    double room = down ? xbzero(i) - baslb(i) : basub(i) - xbzero(i);
-    if (std::fabs(room) < ZL) room = 0.0;
-    if (room < 0.0) {
-      io::Record(IOERR, '0') << "XRANGB...CURRENT SOLUTION NOT PRIMAL FEASIBLE";
-      io::Line(IOERR) << " VARIABLE" << io::I(basis(i), 6)
-                      << " IS OUT OF BOUNDS:" << io::D(baslb(i), 16, 8)
-                      << io::D(xbzero(i), 16, 8) << io::D(basub(i), 16, 8);
-      stop(kSilent, IOERR);
-    }
-    double ratio = room / std::fabs(yq(i));
-    if (ratio < ZL) ratio = 0.0;
-    if (down && ratio <= best1) {
-      best1 = ratio;
-      r1 = i;
-    } else if (rise && ratio <= best2) {
-      best2 = ratio;
-      r2 = i;
-    }
-    if (ratio == 0.0) break;
-  }
-
-  // 5. Choice: the decreasing kind first, the increasing one when smaller.
+  // 4-5. Ratio test: kind 1 decreasing to a lower bound, kind 2 increasing
+  // to an upper bound; ties to the later row; a zero ratio ends the scan.
+  // The decreasing kind is chosen first, the increasing one when smaller.
   double ALPHA = BIG;
   int R = 0;
-  if (best1 < BIG && r1 != 0) {
-    ALPHA = best1;
-    R = r1;
-    OUTTYP = 1;
-  }
-  if (r2 != 0 && best2 < ALPHA) {
-    ALPHA = best2;
-    R = r2;
-    OUTTYP = -1;
-  }
+  lp::postopt::primal_ratio_test("XRANGB", /*D_FIELDS=*/true,
+                                 /*ZERO_ENDS=*/true, M, BASIS, BASLB, BASUB,
+                                 XBZERO, YQ, IOERR, ALPHA, R, OUTTYP);
   if (R == 0) {
     PBCODE = 2;
     BREAK = UP ? BIG : -BIG;
@@ -164,19 +110,12 @@ void XRANGB(double* B, int* BASIS, double* BASLB, double* BASUB,
 
   // 7. The column that would replace the leaving one.
   if (!LONG) return;
-  lp::postopt::unit_vector(BETAR, R, MAXM);
-  XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, BETAR);
-  lp::postopt::clear_tail(UZERO, M, MAXM);
-  bool DFEAS = true, DUNBDD = false;
+  bool DUNBDD = false;
   double LAMBDA = 0.0, PIVOT = 0.0;
-  XDCHQ(BETAR, COLA, COLI, COLMAX, DFEAS, INTYP, IOERR, LAMBDA, LENMA, LENMY,
-        MAPA, MAXM, MAXN, MEMORY, N, OUTTYP, PIVOT, ENTER, STATUS, DUNBDD,
-        UZERO);
-  if (!DFEAS) {
-    io::Record(IOERR, '0') << "XRANGB...DUAL FEASIBILITY LOST" << io::X(5)
-                           << "COLUMN" << io::I(ENTER, 5);
-    stop(kSilent, IOERR);
-  }
+  lp::postopt::dual_ratio_row("XRANGB", R, BETAR, COLA, COLI, COLMAX, INTYP,
+                              IOERR, LAMBDA, LENMA, LENMI, LENMY, M, MAPA,
+                              MAPI, MAXM, MAXN, MEMORY, N, OUTTYP, PIVOT,
+                              ENTER, STATUS, DUNBDD, UZERO);
   if (DUNBDD) PBCODE = 3;
 }
 
