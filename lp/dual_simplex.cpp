@@ -254,21 +254,14 @@ void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
   if (DTERM != 1) return;
 
   // 6. Fresh factors, values and prices, and the accuracy check.
-  int FCODE = 0;
-  XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
-        LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
-  XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
-         LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
-  for (int I = 1; I <= M; ++I) uzero(I) = bascb(I);
-  XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
-  double DERROR = 0.0, PERROR = 0.0;
-  int DINDEX = 0, PINDEX = 0;
-  bool DOK = true, POK = true;
-  double DTOLER = RVNCOM.EPS1, PTOLER = RVNCOM.EPS2;
-  XCHECK(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, DERROR, DINDEX, DOK,
-         DTOLER, IOERR, LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N, PERROR,
-         PINDEX, POK, PTOLER, STATUS, UZERO, YQ, XBZERO);
-  if (!POK || !DOK) DTERM = 4;
+  lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA, COLI,
+                       COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM,
+                       MAXN, MEMORY, N, STATUS, UZERO, XBZERO, Z);
+  if (!lp::postopt::accurate(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR,
+                             LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N,
+                             STATUS, UZERO, YQ, XBZERO)) {
+    DTERM = 4;
+  }
 }
 
 // ---- XDPH2 ----------------------------------------------------------------
@@ -412,14 +405,11 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     // 11. Refactorisation.
     FACTIT = FACTIT + 1;
     if (FACTIT > FACTOR) {
-      int FCODE = 0;
-      XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR,
-            LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
       FACTIT = 0;
-      XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
-             LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
-      for (int I = 1; I <= M; ++I) uzero(I) = bascb(I);
-      XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+      lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA,
+                           COLI, COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA,
+                           MAPI, MAXM, MAXN, MEMORY, N, STATUS, UZERO, XBZERO,
+                           Z);
       if (PRINT == 2) {
         io::Line(IOLOG) << " ITERATION=" << io::I(ITER, 6) << io::X(5)
                         << "DUAL OBJECTIVE=" << io::D(Z, 16, 8);

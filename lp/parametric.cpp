@@ -186,14 +186,10 @@ void XPARAB(double& ALPHA, double* B, double* BASCB, int* BASIS,
   // 13. Refactorisation.
   FACTIT = FACTIT + 1;
   if (FACTIT > FACTOR) {
-    int FCODE = 0;
-    XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
-          LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
     FACTIT = 0;
-    XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
-           LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
-    for (int i = 1; i <= M; ++i) uzero(i) = bascb(i);
-    XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+    lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA,
+                         COLI, COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA,
+                         MAPI, MAXM, MAXN, MEMORY, N, STATUS, UZERO, XBZERO, Z);
   }
 }
 

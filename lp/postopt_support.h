@@ -1,6 +1,7 @@
 // postopt_support.h — small helpers shared by the dual simplex, ranging and
-// parametric routines (lp/dual_simplex.cpp, lp/ranging.cpp,
-// lp/parametric.cpp).  Internal to the engine.
+// parametric routines and the primal driver (lp/dual_simplex.cpp,
+// lp/ranging.cpp, lp/parametric.cpp, lp/primal_driver.cpp).  Internal to
+// the engine.
 #pragma once
 
 #include <algorithm>
@@ -190,6 +191,40 @@ inline void dual_ratio_row(const char* NAME, int R, double* BETAR,
                            << "COLUMN" << io::I(Q, 5);
     stop(codes::kSilent, IOERR);
   }
+}
+
+// Fresh factors of the basis (XFACT), basic values and objective Z
+// (XBCOMP), then the prices UZERO(1..M) = BASCB B^-1 (XBTRAN).
+inline void refresh(double* B, double* BASCB, int* BASIS, double* BASLB,
+                    double* BASUB, int& BNDTYP, double& BOUND, double* COLA,
+                    int* COLI, int& COLMAX, int& IOERR, int& LENMA,
+                    int& LENMI, int& LENMY, int& M, int* MAPA, int* MAPI,
+                    int& MAXM, int& MAXN, double* MEMORY, int& N, int* STATUS,
+                    double* UZERO, double* XBZERO, double& Z) {
+  int FCODE = 0;
+  XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
+        LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
+  XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
+         LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
+  for (int i = 0; i < M; ++i) UZERO[i] = BASCB[i];
+  XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+}
+
+// Accuracy check of the current solution (XCHECK; YQ scratch) with the
+// primal tolerance EPS2 and the dual tolerance EPS1: true when both hold.
+inline bool accurate(double* B, int* BASIS, int& BNDTYP, double& BOUND,
+                     double* COLA, int* COLI, int& COLMAX, int& IOERR,
+                     int& LENMA, int& LENMY, int& M, int* MAPA, int& MAXM,
+                     int& MAXN, double* MEMORY, int& N, int* STATUS,
+                     double* UZERO, double* YQ, double* XBZERO) {
+  double DERROR = 0.0, PERROR = 0.0;
+  int DINDEX = 0, PINDEX = 0;
+  bool DOK = true, POK = true;
+  double DTOLER = RVNCOM.EPS1, PTOLER = RVNCOM.EPS2;
+  XCHECK(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, DERROR, DINDEX, DOK,
+         DTOLER, IOERR, LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N, PERROR,
+         PINDEX, POK, PTOLER, STATUS, UZERO, YQ, XBZERO);
+  return POK && DOK;
 }
 
 }  // namespace lp::postopt

@@ -46,6 +46,7 @@
 #include "io/record.h"
 #include "lp/anti_stall.h"
 #include "lp/engine.h"
+#include "lp/postopt_support.h"
 #include "lp/pricing_pass.h"
 #include "lp/workspace.h"
 
@@ -641,19 +642,12 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
   }
 
   // 6. Optimal: fresh factors, values, prices, accuracy check.
-  int FCODE = 0;
-  XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
-        LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
-  XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
-         LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
-  for (int i = 0; i < M; ++i) UZERO[i] = BASCB[i];
-  XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
-  double PERROR = 0.0, DERROR = 0.0;
-  int PINDEX = 0, DINDEX = 0;
-  bool POK = true, DOK = true;
-  double PTOLER = RVNCOM.EPS2, DTOLER = RVNCOM.EPS1;
-  XCHECK(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, DERROR, DINDEX, DOK,
-         DTOLER, IOERR, LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N, PERROR,
-         PINDEX, POK, PTOLER, STATUS, UZERO, YQ, XBZERO);
-  if (!POK || !DOK) TERMIN = 4;
+  lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA, COLI,
+                       COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM,
+                       MAXN, MEMORY, N, STATUS, UZERO, XBZERO, Z);
+  if (!lp::postopt::accurate(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR,
+                             LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N,
+                             STATUS, UZERO, YQ, XBZERO)) {
+    TERMIN = 4;
+  }
 }
