@@ -198,13 +198,11 @@ ListReader::Next ListReader::next_item(std::string& token) {
   return kind;
 }
 
-ListReader& ListReader::operator>>(int& v) {
-  if (status_ != ReadStatus::kOk || ended_) return *this;
-  std::string token;
+bool ListReader::value_item(std::string& token) {
+  if (status_ != ReadStatus::kOk || ended_) return false;
   switch (next_item(token)) {
     case Next::kValue:
-      if (token.empty() || token[0] == kQuoted || !parse_int(token, v)) status_ = ReadStatus::kBad;
-      break;
+      return true;
     case Next::kNull:
     case Next::kSlash:
       break;
@@ -212,40 +210,26 @@ ListReader& ListReader::operator>>(int& v) {
       if (status_ == ReadStatus::kOk) status_ = ReadStatus::kBad;
       break;
   }
+  return false;
+}
+
+ListReader& ListReader::operator>>(int& v) {
+  std::string token;
+  if (value_item(token) && (token.empty() || token[0] == kQuoted || !parse_int(token, v)))
+    status_ = ReadStatus::kBad;
   return *this;
 }
 
 ListReader& ListReader::operator>>(double& v) {
-  if (status_ != ReadStatus::kOk || ended_) return *this;
   std::string token;
-  switch (next_item(token)) {
-    case Next::kValue:
-      if (token.empty() || token[0] == kQuoted || !parse_real(token, v)) status_ = ReadStatus::kBad;
-      break;
-    case Next::kNull:
-    case Next::kSlash:
-      break;
-    case Next::kFail:
-      if (status_ == ReadStatus::kOk) status_ = ReadStatus::kBad;
-      break;
-  }
+  if (value_item(token) && (token.empty() || token[0] == kQuoted || !parse_real(token, v)))
+    status_ = ReadStatus::kBad;
   return *this;
 }
 
 ListReader& ListReader::operator>>(std::string& v) {
-  if (status_ != ReadStatus::kOk || ended_) return *this;
   std::string token;
-  switch (next_item(token)) {
-    case Next::kValue:
-      v = (!token.empty() && token[0] == kQuoted) ? token.substr(1) : token;
-      break;
-    case Next::kNull:
-    case Next::kSlash:
-      break;
-    case Next::kFail:
-      if (status_ == ReadStatus::kOk) status_ = ReadStatus::kBad;
-      break;
-  }
+  if (value_item(token)) v = (!token.empty() && token[0] == kQuoted) ? token.substr(1) : token;
   return *this;
 }
 

@@ -46,6 +46,10 @@ class ListReader {
  private:
   enum class Next { kValue, kNull, kSlash, kFail };
   Next next_item(std::string& token);
+  // The next item for one variable: true with its token when it is a value
+  // to convert; false for a null or after "/" (the variable keeps its
+  // value), or when reading failed or had already stopped (status set).
+  bool value_item(std::string& token);
 
   int unit_;
   ReadStatus status_ = ReadStatus::kOk;
