@@ -17,22 +17,11 @@ namespace {
 
 using lp_test::LpColumn;
 using lp_test::LpSpec;
+using lp_test::one_row;
 using lp_test::PostOptLp;
 using Lines = std::vector<std::string>;
 
 class DualSimplex : public lp_test::UnitEightTest {};
-
-// One row, slack basis: -x1 + x2 <= b (and more columns as given).
-LpSpec one_row(double b, std::vector<LpColumn> cols, int bndtyp = 1) {
-  LpSpec s;
-  s.M = 1;
-  s.BNDTYP = bndtyp;
-  s.rowtyp = {1};
-  s.b = {b};
-  s.blow = {0.0};
-  s.cols = std::move(cols);
-  return s;
-}
 
 struct Tally {
   int optimal = 0, infeasible = 0, pivots = 0;

@@ -184,14 +184,7 @@ TEST_F(Parametric, ZeroStepChangesTheBasisWithoutMovingValues) {
 
 TEST_F(Parametric, NoEnteringColumnIsAnExtremeRay) {
   // max -x1, x1 <= 1: lowering the row below 0 makes the LP infeasible.
-  LpSpec s;
-  s.M = 1;
-  s.BNDTYP = 1;
-  s.rowtyp = {1};
-  s.b = {1.0};
-  s.blow = {0.0};
-  s.cols = {{-1.0, {{1, 1.0}}}};
-  PostOptLp e(s);
+  PostOptLp e(lp_test::one_row(1.0, {{-1.0, {{1, 1.0}}}}));
   ASSERT_EQ(e.solve(), 1);
   std::vector<double> direct(e.MAXM, 0.0);
   direct[0] = -1.0;
@@ -207,16 +200,9 @@ TEST_F(Parametric, NoEnteringColumnIsAnExtremeRay) {
 }
 
 TEST_F(Parametric, FreeBasicVariablesNeverBlock) {
-  // max x1 subject to a free row 4 x1 + s = 0 and x1 = 1: raising the
-  // second row only drives the free slack down, without limit.
-  LpSpec s;
-  s.M = 2;
-  s.BNDTYP = 1;
-  s.rowtyp = {-2, 0};
-  s.b = {0.0, 1.0};
-  s.blow = {0.0, 0.0};
-  s.cols = {{1.0, {{1, 4.0}, {2, 1.0}}}};
-  PostOptLp e(s);
+  // Raising the second row only drives the free slack down, without
+  // limit.
+  PostOptLp e(lp_test::free_row_lp());
   ASSERT_EQ(e.solve(), 1);
   std::vector<double> direct(e.MAXM, 0.0);
   direct[1] = 1.0;
@@ -227,14 +213,7 @@ TEST_F(Parametric, FreeBasicVariablesNeverBlock) {
 }
 
 TEST_F(Parametric, InfeasibleStartStops) {
-  LpSpec s;
-  s.M = 1;
-  s.BNDTYP = 1;
-  s.rowtyp = {1};
-  s.b = {-1.0};
-  s.blow = {0.0};
-  s.cols = {{-1.0, {{1, 1.0}}}};
-  PostOptLp e(s);
+  PostOptLp e(lp_test::one_row(-1.0, {{-1.0, {{1, 1.0}}}}));
   e.store_columns();
   e.slack();
   std::vector<double> direct(e.MAXM, 0.0);

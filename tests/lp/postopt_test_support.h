@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lp/engine.h"
@@ -180,6 +181,32 @@ class PostOptLp : public EngineLp {
   std::vector<double> BETAR;
   int DFEASQ = 0, DTERM = 0, DUNBR = 0, ITERD = 0, SCODE = 0;
 };
+
+// One row, slack basis: sum of the columns' entries <= B (the columns as
+// given).
+inline LpSpec one_row(double b, std::vector<LpColumn> cols, int bndtyp = 1) {
+  LpSpec s;
+  s.M = 1;
+  s.BNDTYP = bndtyp;
+  s.rowtyp = {1};
+  s.b = {b};
+  s.blow = {0.0};
+  s.cols = std::move(cols);
+  return s;
+}
+
+// max x1 subject to x1 = 1 (row 2) and a free row 4 x1 + s = 0 (row 1):
+// the free slack s is basic at -4 and falls by 4 per unit of row 2.
+inline LpSpec free_row_lp() {
+  LpSpec s;
+  s.M = 2;
+  s.BNDTYP = 1;
+  s.rowtyp = {-2, 0};
+  s.b = {0.0, 1.0};
+  s.blow = {0.0, 0.0};
+  s.cols = {{1.0, {{1, 4.0}, {2, 1.0}}}};
+  return s;
+}
 
 // The spec with the right-hand side of row I (1..M) moved by DELTA; a
 // two-sided row keeps its range (its slack bound is fixed when stored).

@@ -322,21 +322,8 @@ TEST_F(Ranging, HandMadeRanges) {
   EXPECT_DOUBLE_EQ(c.RATE, 1.0);
 }
 
-// max x1 subject to x1 = 1 (row 2) and a free row 4 x1 + s = 0 (row 1):
-// the free slack s is basic at -4 and falls by 4 per unit of row 2.
-LpSpec free_row_lp() {
-  LpSpec s;
-  s.M = 2;
-  s.BNDTYP = 1;
-  s.rowtyp = {-2, 0};
-  s.b = {0.0, 1.0};
-  s.blow = {0.0, 0.0};
-  s.cols = {{1.0, {{1, 4.0}, {2, 1.0}}}};
-  return s;
-}
-
 TEST_F(Ranging, FreeBasicVariablesNeverBlock) {
-  PostOptLp e(free_row_lp());
+  PostOptLp e(lp_test::free_row_lp());
   ASSERT_EQ(e.solve(), 1);
   ASSERT_EQ(e.STATUS[1], -2);  // the free slack, basic
   // Row 2 upwards: only the free slack moves towards a bound, and it has
@@ -349,14 +336,7 @@ TEST_F(Ranging, FreeBasicVariablesNeverBlock) {
 
 TEST_F(Ranging, InfeasibleOrNonOptimalSolutionsStop) {
   // Slack basis of x1 <= -1: the slack is below its bound.
-  LpSpec s;
-  s.M = 1;
-  s.BNDTYP = 1;
-  s.rowtyp = {1};
-  s.b = {-1.0};
-  s.blow = {0.0};
-  s.cols = {{1.0, {{1, 1.0}}}};
-  PostOptLp e(s);
+  PostOptLp e(lp_test::one_row(-1.0, {{1.0, {{1, 1.0}}}}));
   e.store_columns();
   e.slack();
   EXPECT_EQ(stop_lines([&] { range_rhs(e, 1, false); }),
