@@ -52,24 +52,19 @@ void INITLP(double* C, double* A, int& NVAR, int& MCON, int* KT, int& KTTOT,
     }
   }
 
-  // 5.-6. Bound columns.
-  int icd_lower = -1, icd_upper = -2;
-  if (NLB != 0) {
+  // 5.-6. Bound columns: the lower bounds (ICD -1) when NLB is not 0, then
+  // the upper bounds (ICD -2) when NUB is not 0.
+  auto add_bounds = [&](int count, io::F1<double> bound, int icd) {
+    if (count == 0) return;
     for (int j = 1; j <= NVAR; ++j)
-      if (slb(j) > kNoBound)
-        ADDBND(NVAR, icd_lower, j, slb(j), IDPOSY, NMAX, IPRINT, KEEPS, TCLGEN,
+      if (bound(j) > kNoBound)
+        ADDBND(NVAR, icd, j, bound(j), IDPOSY, NMAX, IPRINT, KEEPS, TCLGEN,
                MAXM, MAXN, MAXA, COLMAX, LENMY, COL, B, BASCB, BASLB, BASUB,
                BETAR, CANDA, CANDCJ, COLA, UZERO, XBZERO, YQ, BASIS, CANDI,
                COLI, ROWTYP, STATUS, MEMORY);
-  }
-  if (NUB != 0) {
-    for (int j = 1; j <= NVAR; ++j)
-      if (sub(j) > kNoBound)
-        ADDBND(NVAR, icd_upper, j, sub(j), IDPOSY, NMAX, IPRINT, KEEPS, TCLGEN,
-               MAXM, MAXN, MAXA, COLMAX, LENMY, COL, B, BASCB, BASLB, BASUB,
-               BETAR, CANDA, CANDCJ, COLA, UZERO, XBZERO, YQ, BASIS, CANDI,
-               COLI, ROWTYP, STATUS, MEMORY);
-  }
+  };
+  add_bounds(NLB, slb, -1);
+  add_bounds(NUB, sub, -2);
 
   // 7. First solve.
   int ibch = 0, icd = 0;
