@@ -18,6 +18,14 @@ struct Problem {
   std::vector<int> NAPP = {2, 0, 1, 1, 1, 1, 1, 1, 1, 1};
   std::vector<int> IDVAR = {1, 2, 2, 1, 1, 1, 1, 1, 1, 1};
   std::vector<double> A = {2.0, -1.0, 1.0, 1, 1, 1, 1, 1, 1, 1};
+  std::vector<double> term = std::vector<double>(10), vposy = {0.0, 0.0};
+
+  // PSUBS at x = (2, 4) with the given PRINT, into term and vposy.
+  void psubs(int print) {
+    std::vector<double> x = {2.0, 4.0};
+    PSUBS(MCON, print, x.data(), A.data(), C.data(), KT.data(), KTTOT,
+          term.data(), vposy.data(), IDVAR.data(), NAPP.data());
+  }
 };
 
 TEST(PrimalRecovery, PricesAreLogarithmsOfTheVariables) {
@@ -50,27 +58,19 @@ TEST(PrimalRecovery, PsolveListing) {
 TEST(PrimalRecovery, TermsAndPosynomials) {
   gptest::ReportFile rep;
   Problem p;
-  std::vector<double> x = {2.0, 4.0};
-  std::vector<double> term(p.KTTOT), vposy(2);
-  int print = 0;
-  PSUBS(p.MCON, print, x.data(), p.A.data(), p.C.data(), p.KT.data(), p.KTTOT,
-        term.data(), vposy.data(), p.IDVAR.data(), p.NAPP.data());
-  EXPECT_DOUBLE_EQ(term[0], 2.0 * 4.0 / 4.0);
-  EXPECT_EQ(term[1], 3.0);  // no pairs: its coefficient
-  EXPECT_EQ(term[2], 4.0);
-  EXPECT_DOUBLE_EQ(vposy[0], 2.0 + 3.0 + 4.0);
-  EXPECT_DOUBLE_EQ(vposy[1], 7.0);
+  p.psubs(0);
+  EXPECT_DOUBLE_EQ(p.term[0], 2.0 * 4.0 / 4.0);
+  EXPECT_EQ(p.term[1], 3.0);  // no pairs: its coefficient
+  EXPECT_EQ(p.term[2], 4.0);
+  EXPECT_DOUBLE_EQ(p.vposy[0], 2.0 + 3.0 + 4.0);
+  EXPECT_DOUBLE_EQ(p.vposy[1], 7.0);
   EXPECT_TRUE(rep.lines().empty());
 }
 
 TEST(PrimalRecovery, PsubsListingFivePerLine) {
   gptest::ReportFile rep;
   Problem p;
-  std::vector<double> x = {2.0, 4.0};
-  std::vector<double> term(p.KTTOT), vposy(2);
-  int print = 1;
-  PSUBS(p.MCON, print, x.data(), p.A.data(), p.C.data(), p.KT.data(), p.KTTOT,
-        term.data(), vposy.data(), p.IDVAR.data(), p.NAPP.data());
+  p.psubs(1);
   auto l = rep.lines();
   ASSERT_EQ(l.size(), 9u);
   EXPECT_EQ(l[0], "");

@@ -28,6 +28,16 @@ using lp_test::UnitEightTest;
 
 constexpr double kBig = 1.0e30;
 
+// The tolerances live in RVNCOM, set by XMAPS; a tiny map sets them.
+void set_tolerances() {
+  static lp::Workspace ws(4000);
+  int IPRINT = 0, BNDTYP = 1, IOERR = 8, LENMA = 0, LENMI = 0,
+      LENMY = ws.size(), MAXA = 8, MAXM = 4, MAXN = 8;
+  int MAPA[20] = {}, MAPI[20] = {};
+  XMAPS(IPRINT, BNDTYP, IOERR, LENMA, LENMI, LENMY, MAPA, MAPI, MAXA, MAXM,
+        MAXN, ws.data());
+}
+
 // A ratio test on M basis positions with the given basic columns, values,
 // bounds and transformed column.
 struct Ratio {
@@ -49,16 +59,7 @@ class BlandRatio : public UnitEightTest {
  protected:
   void SetUp() override {
     UnitEightTest::SetUp();
-    XINIT();
-  }
-  static void XINIT() {
-    // The tolerances live in RVNCOM, set by XMAPS; a tiny map sets them.
-    static lp::Workspace ws(4000);
-    int IPRINT = 0, BNDTYP = 1, IOERR = 8, LENMA = 0, LENMI = 0,
-        LENMY = ws.size(), MAXA = 8, MAXM = 4, MAXN = 8;
-    int MAPA[20] = {}, MAPI[20] = {};
-    XMAPS(IPRINT, BNDTYP, IOERR, LENMA, LENMI, LENMY, MAPA, MAPI, MAXA, MAXM,
-          MAXN, ws.data());
+    set_tolerances();
   }
 };
 
@@ -127,12 +128,7 @@ TEST(AntiStallMode, SwitchesOnCountsItsIdleIterationsAndLeaves) {
 }
 
 TEST(AntiStallMode, ChoosesTheSmallestAttractiveColumnPassingOverRefusedOnes) {
-  lp::Workspace ws(4000);
-  int IPRINT = 0, BNDTYP = 1, IOERR = 8, LENMA = 0, LENMI = 0,
-      LENMY = ws.size(), MAXA = 8, MAXM = 4, MAXN = 8;
-  int MAPA[20] = {}, MAPI[20] = {};
-  XMAPS(IPRINT, BNDTYP, IOERR, LENMA, LENMI, LENMY, MAPA, MAPI, MAXA, MAXM,
-        MAXN, ws.data());
+  set_tolerances();
   // Five one-entry columns in row 1, price 1: DJ = c - a.
   const float profit[5] = {1.0f, 1.0f, 3.0f, 0.0f, 5.0f};
   const float acoeff[5] = {1.0f, 2.0f, 1.0f, 1.0f, 1.0f};
@@ -168,12 +164,7 @@ TEST(AntiStallMode, ChoosesTheSmallestAttractiveColumnPassingOverRefusedOnes) {
 }
 
 TEST(AntiStallMode, PhaseTwoPassesOverReducedCostsAtRoundingLevel) {
-  lp::Workspace ws(4000);
-  int IPRINT = 0, BNDTYP = 1, IOERR = 8, LENMA = 0, LENMI = 0,
-      LENMY = ws.size(), MAXA = 8, MAXM = 4, MAXN = 8;
-  int MAPA[20] = {}, MAPI[20] = {};
-  XMAPS(IPRINT, BNDTYP, IOERR, LENMA, LENMI, LENMY, MAPA, MAPI, MAXA, MAXM,
-        MAXN, ws.data());
+  set_tolerances();
   // Column 1: c = 1e4, a = 1e4 in row 2 priced 1 + 1e-12: DJ = -1e-8,
   // far above ZLC but 5e-13 of its terms.  Column 2: DJ = -1e-3.
   const float profit[2] = {1.0e4f, 0.0f};

@@ -510,7 +510,8 @@ TEST(Sensitivity, DualResolveMatchesFreshPrimalOnRandomLps) {
 
 // ---- Report -------------------------------------------------------------------
 
-TEST(Sensitivity, ReportNamesFileVariablesAndSkipsWithAReason) {
+// max 3x + 2y subject to cap: x + y <= 4, need: x >= 1, x <= 3.
+MpsProblem cap_need_problem() {
   const std::string text =
       "NAME T\nROWS\n N obj\n L cap\n G need\nCOLUMNS\n"
       " x obj 3 cap 1\n x need 1\n y obj 2 cap 1\n"
@@ -518,6 +519,11 @@ TEST(Sensitivity, ReportNamesFileVariablesAndSkipsWithAReason) {
   std::istringstream in(text);
   MpsProblem p = read_mps(in, "t.mps");
   p.maximize = true;
+  return p;
+}
+
+TEST(Sensitivity, ReportNamesFileVariablesAndSkipsWithAReason) {
+  const MpsProblem p = cap_need_problem();
   auto s = solve(p);
   ASSERT_EQ(s->result.termin, kTerminOptimal);
   EXPECT_DOUBLE_EQ(s->objective, 11.0);  // x = 3 at its bound, y = 1
@@ -552,13 +558,7 @@ TEST(Sensitivity, ReportNamesFileVariablesAndSkipsWithAReason) {
 // variable that cannot be brought within its limits (DUNBR is a basis
 // position, which is no row number).
 TEST(Sensitivity, DualReportNamesTheVariableLeftInfeasible) {
-  const std::string text =
-      "NAME T\nROWS\n N obj\n L cap\n G need\nCOLUMNS\n"
-      " x obj 3 cap 1\n x need 1\n y obj 2 cap 1\n"
-      "RHS\n rhs cap 4 need 1\nBOUNDS\n UP bnd x 3\nENDATA\n";
-  std::istringstream in(text);
-  MpsProblem p = read_mps(in, "t.mps");
-  p.maximize = true;
+  const MpsProblem p = cap_need_problem();
   auto s = solve(p);
   ASSERT_EQ(s->result.termin, kTerminOptimal);
   const RhsChange change{1.0, -5.0};  // cap: x + y <= -1 with x, y >= 0
