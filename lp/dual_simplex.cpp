@@ -173,7 +173,7 @@ void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
            double* MEMORY, int& N, int& NTYPE2, int& PRINT, int* STATUS,
            double* UZERO, double* XBZERO, double* YQ, double& Z) {
   io::F1<int> basis(BASIS), status(STATUS);
-  io::F1<double> bascb(BASCB), baslb(BASLB), basub(BASUB), uzero(UZERO);
+  io::F1<double> baslb(BASLB), basub(BASUB);
   const double BIG = RVNCOM.BIG;
   const double ZLC = RVNCOM.ZLC;
 
@@ -275,7 +275,7 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
            int* STATUS, double* UZERO, double* XBZERO, double* YQ,
            double& Z) {
   io::F1<int> basis(BASIS), mapa(MAPA);
-  io::F1<double> bascb(BASCB), betar(BETAR), uzero(UZERO);
+  io::F1<double> betar(BETAR), uzero(UZERO);
   const double ZL = RVNCOM.ZL;
   const double ZLC = RVNCOM.ZLC;
   const double EPS3 = RVNCOM.EPS3;
@@ -363,22 +363,13 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
       continue;
     }
 
-    // 5. Accepted: transform the entering column and update the factors.
+    // 5.-6. Accepted: transform the entering column, update the factors;
+    // its cost and bounds.
     NREJ = 0;
-    double CJ = 0.0;
-    int COLLEN = 0;
-    lp::postopt::fetch_column(Q, CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA,
-                              LENMY, MAPA, MEMORY, MAXM);
-    lp::postopt::scatter(COLA, COLI, COLLEN, MAXM, YQ);
-    XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
-    int UCODE = 0;
-    XUPDAT(IOERR, LENMI, LENMY, M, MAPI, MEMORY, R, UCODE);
-    bascb(R) = CJ;
-
-    // 6. Bounds of the entering column.
     double LQ = 0.0, UQ = 0.0;
-    lp::postopt::column_bounds(BNDTYP, BOUND, NTYPE2, Q, IOERR, LENMA, LENMY,
-                               MAPA, MEMORY, LQ, UQ);
+    lp::postopt::enter_column(Q, R, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX,
+                              IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM,
+                              MEMORY, NTYPE2, YQ, LQ, UQ);
 
     // 7. Primal step and objective change.
     double THETA = std::fabs(GR / PIVOT);

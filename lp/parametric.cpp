@@ -83,7 +83,7 @@ void XPARAB(double& ALPHA, double* B, double* BASCB, int* BASIS,
             double* MEMORY, int& N, int& NTYPE2, int& PBCODE, int& PRINT,
             int& R, int* STATUS, double* UZERO, double* XBZERO, double* YQ,
             double& Z) {
-  io::F1<double> b(B), bascb(BASCB), baslb(BASLB), basub(BASUB);
+  io::F1<double> b(B), baslb(BASLB), basub(BASUB);
   io::F1<double> betar(BETAR), direct(DIRECT), uzero(UZERO), xbzero(XBZERO);
   io::F1<double> yq(YQ);
   io::F1<int> basis(BASIS), status(STATUS);
@@ -149,18 +149,10 @@ void XPARAB(double& ALPHA, double* B, double* BASCB, int* BASIS,
 
   // 10. The pivot, degenerate in the primal: the leaving variable is at its
   // bound and the entering one stays at its own.
-  double CJ = 0.0;
-  int COLLEN = 0;
-  lp::postopt::fetch_column(Q, CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA,
-                            LENMY, MAPA, MEMORY, MAXM);
-  lp::postopt::scatter(COLA, COLI, COLLEN, MAXM, YQ);
-  XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
-  int UCODE = 0;
-  XUPDAT(IOERR, LENMI, LENMY, M, MAPI, MEMORY, R, UCODE);
-  bascb(R) = CJ;
   double LQ = 0.0, UQ = BIG;
-  lp::postopt::column_bounds(BNDTYP, BOUND, NTYPE2, Q, IOERR, LENMA, LENMY,
-                             MAPA, MEMORY, LQ, UQ);
+  lp::postopt::enter_column(Q, R, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX,
+                            IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM,
+                            MEMORY, NTYPE2, YQ, LQ, UQ);
   basis(R) = Q;
   if (status(Q) != kFree) status(Q) = R;
   if (status(LEAVE) != kArtificial) {

@@ -227,4 +227,26 @@ inline bool accurate(double* B, int* BASIS, int& BNDTYP, double& BOUND,
   return POK && DOK;
 }
 
+// Column Q entering at basis position R: YQ = B^-1 a(q) (XFTRAN), the
+// factors updated for the change (XUPDAT), BASCB(R) its cost and LQ, UQ
+// its bounds.  Returns XUPDAT's UCODE.
+inline int enter_column(int Q, int& R, double* BASCB, int& BNDTYP,
+                        double& BOUND, double* COLA, int* COLI, int& COLMAX,
+                        int& IOERR, int& LENMA, int& LENMI, int& LENMY, int& M,
+                        int* MAPA, int* MAPI, int& MAXM, double* MEMORY,
+                        int NTYPE2, double* YQ, double& LQ, double& UQ) {
+  double CJ = 0.0;
+  int COLLEN = 0;
+  fetch_column(Q, CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA, LENMY, MAPA,
+               MEMORY, MAXM);
+  scatter(COLA, COLI, COLLEN, MAXM, YQ);
+  XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
+  int UCODE = 0;
+  XUPDAT(IOERR, LENMI, LENMY, M, MAPI, MEMORY, R, UCODE);
+  BASCB[R - 1] = CJ;
+  column_bounds(BNDTYP, BOUND, NTYPE2, Q, IOERR, LENMA, LENMY, MAPA, MEMORY,
+                LQ, UQ);
+  return UCODE;
+}
+
 }  // namespace lp::postopt
