@@ -77,16 +77,31 @@ class EngineLp {
     }
   }
 
+  // COLA/COLI from the entries of C; returns their count.
+  int pack(const LpColumn& c) {
+    int COLLEN = 0;
+    for (auto [r, v] : c.a) {
+      COLA[COLLEN] = v;
+      COLI[COLLEN] = r;
+      ++COLLEN;
+    }
+    return COLLEN;
+  }
+
+  // The bounds of stored column J (bound types 3 and 4) and status 0.
+  void finish_column(const LpColumn& c, int& J) {
+    if (BNDTYP >= 3) {
+      double LJ = c.l, UJ = c.u;
+      XADDUB(BNDTYP, IOERR, J, LENMA, LENMY, LJ, MAPA, MEMORY, UJ);
+    }
+    STATUS[J - 1] = 0;
+  }
+
   // Stores the structural columns (status 0) and their bounds.
   void store_columns() {
     for (const LpColumn& c : spec_.cols) {
       double CJ = c.c;
-      int COLLEN = 0;
-      for (auto [r, v] : c.a) {
-        COLA[COLLEN] = v;
-        COLI[COLLEN] = r;
-        ++COLLEN;
-      }
+      int COLLEN = pack(c);
       if (COLLEN == 0) {  // an empty column is stored as one zero
         COLA[0] = 0.0;
         COLI[0] = 1;
@@ -95,11 +110,7 @@ class EngineLp {
       int J = 0;
       XADDAJ(CJ, COLA.data(), COLI.data(), COLLEN, COLMAX, IOERR, J, LENMA,
              LENMY, MAPA, MEMORY, N);
-      if (BNDTYP >= 3) {
-        double LJ = c.l, UJ = c.u;
-        XADDUB(BNDTYP, IOERR, J, LENMA, LENMY, LJ, MAPA, MEMORY, UJ);
-      }
-      STATUS[J - 1] = 0;
+      finish_column(c, J);
     }
   }
 
@@ -152,22 +163,13 @@ class EngineLp {
   // caller does between solves.
   void append_with_repaj(const LpColumn& c) {
     double CJ = c.c;
-    int COLLEN = 0;
-    for (auto [r, v] : c.a) {
-      COLA[COLLEN] = v;
-      COLI[COLLEN] = r;
-      ++COLLEN;
-    }
+    int COLLEN = pack(c);
     int J = N + 1;
     int NEWN = N + 1;
     XREPAJ(CJ, COLA.data(), COLI.data(), COLLEN, COLMAX, IOERR, J, LENMA,
            LENMY, MAPA, MEMORY, NEWN, MAXA, MAXN, MAXM);
     N = NEWN;
-    if (BNDTYP >= 3) {
-      double LJ = c.l, UJ = c.u;
-      XADDUB(BNDTYP, IOERR, J, LENMA, LENMY, LJ, MAPA, MEMORY, UJ);
-    }
-    STATUS[J - 1] = 0;
+    finish_column(c, J);
   }
 
   static int workspace_length(const LpSpec& spec, int extra_rows) {
