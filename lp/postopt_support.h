@@ -18,9 +18,12 @@ namespace lp::postopt {
 
 // XSTOP codes and STATUS values the routines name.
 namespace codes {
-inline constexpr int kBadRows = 1;     // XSTOP: " INVALID NUMBER OF CONSTRAINTS."
-inline constexpr int kBadColumns = 2;  // XSTOP: " INVALID NUMBER OF VARIABLES."
-inline constexpr int kSilent = 0;      // XSTOP: no line of its own
+// XSTOP: " INVALID NUMBER OF CONSTRAINTS."
+inline constexpr int kBadRows = 1;
+// XSTOP: " INVALID NUMBER OF VARIABLES."
+inline constexpr int kBadColumns = 2;
+// XSTOP: no line of its own
+inline constexpr int kSilent = 0;
 
 inline constexpr int kAtLower = 0;      // STATUS: nonbasic at lower bound
 inline constexpr int kAtUpper = -1;     // STATUS: nonbasic at upper bound
