@@ -138,7 +138,8 @@ MpsProblem random_lp(std::mt19937& rng) {
   std::vector<double> x0(static_cast<std::size_t>(n));
   for (int j = 0; j < n; ++j) {
     MpsColumn c;
-    c.name = "C" + std::to_string(j + 1);
+    c.name = "C";
+    c.name += std::to_string(j + 1);
     c.cost = f32(real(-5, 5));
     const double kind = unit(rng);
     double x = 0.0;
@@ -174,7 +175,8 @@ MpsProblem random_lp(std::mt19937& rng) {
       act += a * x0[static_cast<std::size_t>(j)];
     }
     MpsRow r;
-    r.name = "R" + std::to_string(i + 1);
+    r.name = "R";
+    r.name += std::to_string(i + 1);
     const double kind = unit(rng);
     if (kind < 0.3) {
       r.type = 'L';
