@@ -21,6 +21,9 @@
 //   as generated in this iteration; neither is a grid point whose shares are
 //   not finite (a primal point that overflowed): it would put NaN into the
 //   master LP.  With no column the solve ends on the cannot-be-met path.
+// - After the cannot-be-met and iteration-limit messages, a point that
+//   violates a constraint or a bound by more than ALLOW is flagged as not
+//   feasible (with its largest violations) before the final report.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -332,6 +335,11 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
   if (ending == Ending::kIterationLimit) ITER = ITMAX < 1 ? 1 : ITMAX + 1;
 
   gp::write_ending(ending, ITMAX);
+  // The endings other than the optimum present the last point as the best
+  // available one; when that point violates the constraints or bounds its
+  // objective value is no solution value, and the report says so.
+  if (ending != Ending::kOptimum)
+    gp::warn_infeasible(NVAR, MCON, NLB, NUB, SLB, SUB, XPRIML, VPOSY, ALLOW);
   gp::final_report(NVAR, MCON, KTTOT, NMAX, IDPOSY.data(), X.data(), PI.data(),
                    XPRIML, A, C, KT, TERM.data(), VPOSY, IDVAR, NAPP, EXPV,
                    ALLOW, ITER, TCLGEN);

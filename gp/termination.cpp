@@ -94,6 +94,48 @@ void write_ending(Ending ending, int ITMAX) {
   }
 }
 
+bool warn_infeasible(int NVAR, int MCON, int NLB, int NUB, const double* SLB,
+                     const double* SUB, const double* XPRIML,
+                     const double* VPOSY, double ALLOW) {
+  const double kNoBound = static_cast<double>(1.0e-7f);
+  // Worst violation of each kind; NaN (an overflowed point) beats any number.
+  auto worse = [](double amt, double worst) {
+    return std::isnan(amt) ? !std::isnan(worst) : amt > worst;
+  };
+  int kworst = 0, jworst = 0;
+  double cworst = 0.0, bworst = 0.0;
+  for (int k = 1; k <= MCON; ++k) {
+    const double amt = VPOSY[k] - 1.0;
+    if (!(amt <= ALLOW) && (kworst == 0 || worse(amt, cworst))) {
+      kworst = k;
+      cworst = amt;
+    }
+  }
+  for (int j = 1; j <= NVAR; ++j) {
+    double amt = 0.0;
+    if (NLB != 0 && SLB[j - 1] > kNoBound) amt = SLB[j - 1] - XPRIML[j - 1];
+    if (NUB != 0 && SUB[j - 1] > kNoBound) {
+      const double up = XPRIML[j - 1] - SUB[j - 1];
+      if (worse(up, amt)) amt = up;
+    }
+    if (!(amt <= ALLOW) && (jworst == 0 || worse(amt, bworst))) {
+      jworst = j;
+      bworst = amt;
+    }
+  }
+  if (kworst == 0 && jworst == 0) return false;
+  Line(kReport) << " ";
+  Line(kReport) << " ****WARNING: THE POINT REPORTED BELOW IS NOT FEASIBLE;";
+  Line(kReport) << " ITS OBJECTIVE VALUE IS NOT A SOLUTION OF THE PROBLEM.";
+  if (kworst != 0)
+    Line(kReport) << " LARGEST CONSTRAINT VIOLATION=" << io::E(cworst, 18, 8)
+                  << " (CONSTRAINT" << io::I(kworst, 5) << ")";
+  if (jworst != 0)
+    Line(kReport) << " LARGEST BOUND VIOLATION=" << io::E(bworst, 18, 8)
+                  << " (VARIABLE X(" << io::I(jworst, 4) << "))";
+  return true;
+}
+
 void final_report(int NVAR, int MCON, int KTTOT, int NMAX, const int* IDPOSY,
                   double* X, double* PI, double* XPRIML, double* A, double* C,
                   int* KT, double* TERM, double* VPOSY, int* IDVAR, int* NAPP,

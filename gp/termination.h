@@ -3,6 +3,9 @@
 //   check_point   constraint, convergence and bound tests at the current point
 //   write_ending  the message of one of the five endings
 //   final_report  active columns, primal point, values, totals
+//   warn_infeasible  after an ending that is not the optimum, says so when
+//                 the point about to be reported violates a constraint or a
+//                 bound (its objective value is then no solution value)
 #pragma once
 
 namespace gp {
@@ -34,6 +37,14 @@ PointTests check_point(int NVAR, int MCON, int NLB, int NUB, const double* SLB,
                        double RGAP, bool report, int* INF, double* AMTINF);
 
 void write_ending(Ending ending, int ITMAX);
+
+// Warning lines when the point XPRIML, with posynomial values
+// VPOSY(1..MCON+1), violates a constraint or a bound by more than ALLOW
+// (a value that is not a number counts as violated).  Writes nothing for a
+// feasible point.  Returns true when it warned.
+bool warn_infeasible(int NVAR, int MCON, int NLB, int NUB, const double* SLB,
+                     const double* SUB, const double* XPRIML,
+                     const double* VPOSY, double ALLOW);
 
 // Final report.  X(1..NMAX) column values on entry, overwritten by the primal
 // point recomputed from PI; TERM(1..KTTOT) and VPOSY recomputed at XPRIML.

@@ -189,6 +189,40 @@ TEST(Solver, IterationLimits) {
   EXPECT_TRUE(r.has("TOTAL NUMBER OF ITERATIONS =     2"));
 }
 
+// An ending other than the optimum at a point that violates a constraint
+// says that the point is not feasible, naming the worst constraint; a
+// feasible final point (and the optimum) carry no such warning.
+TEST(Solver, InfeasibleFinalPointIsFlagged) {
+  // min x1 + x2 s.t. 0.5/x1 + 0.5/x2 <= 1: the initial master LP's point is
+  // (0.5, 0.5), where the constraint is 2; the optimum is 2 at (1, 1).
+  GpProblem p;
+  p.NVAR = 2;
+  p.term(0, 1.0, {{1, 1.0}});
+  p.term(0, 1.0, {{2, 1.0}});
+  p.term(1, 0.5, {{1, -1.0}});
+  p.term(1, 0.5, {{2, -1.0}});
+  p.finish();
+  gptest::RunParams params;
+  params.ITMAX = 0;
+  auto r = solve(p, params);
+  EXPECT_TRUE(r.has("****TERMINATED: END OF     0 ITERATIONS "));
+  EXPECT_TRUE(r.has("****WARNING: THE POINT REPORTED BELOW IS NOT FEASIBLE;"));
+  EXPECT_TRUE(r.has("LARGEST CONSTRAINT VIOLATION=    0.10000000E+01 "
+                    "(CONSTRAINT    1)"));
+  EXPECT_FALSE(r.has("LARGEST BOUND VIOLATION="));
+
+  params.ITMAX = 100;
+  r = solve(p, params);
+  EXPECT_TRUE(r.has("****TERMINATED: OPTIMUM SOLUTION FOUND"));
+  EXPECT_FALSE(r.has("****WARNING: THE POINT REPORTED BELOW IS NOT FEASIBLE;"));
+
+  // The limit reached at a feasible point: no warning.
+  params.ITMAX = 0;
+  r = solve(sum_over_product(), params);
+  EXPECT_TRUE(r.has("****TERMINATED: END OF     0 ITERATIONS "));
+  EXPECT_FALSE(r.has("****WARNING: THE POINT REPORTED BELOW IS NOT FEASIBLE;"));
+}
+
 TEST(Solver, BoundsActiveAtTheOptimum) {
   // min x + y s.t. 1/(x y) <= 1, x >= 2, y <= 10: optimum 2.5 at (2, 0.5).
   GpProblem p = sum_over_product();
