@@ -277,7 +277,12 @@ void bland_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
     PCODE = -1;
     return;
   }
-  if (OUTTYP != 0) XUPDAT(IOERR, LENMI, LENMY, M, MAPI, MEMORY, R, PCODE);
+  // The factors are updated before anything else changes, so a basis
+  // change the update finds singular can still be refused.
+  if (OUTTYP != 0 && !lp::update_or_refuse(IOERR, M, MAPI, MEMORY, Q, R)) {
+    PCODE = lp::kSingularUpdate;
+    return;
+  }
   XUPDX(BASIS, BASLB, BASUB, DQ, INTYP, LQ, M, MAXM, MAXN, N, OUTTYP, Q, R,
         STATUS, THETA, UQ, XBZERO, YQ, Z);
 }

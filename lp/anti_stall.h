@@ -80,7 +80,7 @@ int stall_limit(int M, int N);
 
 // XPIVOT with the smallest-index leaving rule: same arguments, results and
 // refusals (|PIVOT| <= EPS3 gives PCODE = -1 with nothing changed; UNBDD
-// with nothing changed).
+// with nothing changed; a singular update gives lp::kSingularUpdate).
 void bland_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
                  int& INTYP, int& IOERR, int& LEAVE, int& LENMI, int& LENMY,
                  double& LQ, int& M, int* MAPI, int& MAXM, int& MAXN,

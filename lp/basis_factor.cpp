@@ -8,6 +8,9 @@
 //   XBTRAN  solves B' y = ROW (LA05BD, transposed).
 //   XUPDAT  replaces basis column R by the column last given to XFTRAN
 //           (LA05CD).
+//   lp::factorise  XFACT returning the package's code instead of stopping.
+//   lp::update_or_refuse  XUPDAT for a pivot, refusing (instead of
+//           stopping on) a replacement that makes the basis singular.
 //
 // The factor arrays live in the engine workspace MEMORY, located by MAPI:
 //   MAPI(1) G (status)   MAPI(2) U (threshold)   MAPI(3) A (values, IA)
@@ -15,7 +18,8 @@
 //   MAPI(7) IW (MAXM,8)  MAPI(8) the integer IA
 // The matrix order handed to the package is always M.  Every failure of the
 // package ends the program through XSTOP after a line on IOERR, so the
-// return codes FCODE and UCODE are always 1.
+// return codes FCODE and UCODE are always 1; the one exception is the
+// singular replacement refused by lp::update_or_refuse.
 //
 // Between XFTRAN of an entering column and its XUPDAT no other solve may
 // run: both use W.
@@ -83,8 +87,24 @@ void XFACT(double* /*BASCB*/, int* BASIS, double* /*BASLB*/,
            double* /*BASUB*/, double* COLA, int* COLI, int& COLMAX,
            int& FCODE, int& IOERR, int& LENMA, int& /*LENMI*/, int& LENMY,
            int& M, int* MAPA, int* MAPI, int& /*MAXM*/, double* MEMORY) {
-  io::F1<int> basis(BASIS);
   FCODE = 1;
+  const double G = lp::factorise(BASIS, COLA, COLI, COLMAX, IOERR, LENMA,
+                                 LENMY, M, MAPA, MAPI, MEMORY);
+  if (G < 0.0) {
+    FCODE = 3;
+    factor_failure(" XFACT ...ERROR RETURN FROM LA05A...G=", G, IOERR);
+  }
+}
+
+namespace lp {
+
+// XFACT's work without its stop: returns G of LA05AD (negative: the basis
+// could not be factorised, the package has written its report, and the
+// factors are unusable).  The XLA05X stops still apply.
+double factorise(int* BASIS, double* COLA, int* COLI, int& COLMAX,
+                 int& IOERR, int& LENMA, int& LENMY, int& M, int* MAPA,
+                 int* MAPI, double* MEMORY) {
+  io::F1<int> basis(BASIS);
   FactorSlices f = factor_slices(MAPI, MEMORY);
   *f.G = 0.0;
   int NZ = 0;
@@ -101,11 +121,10 @@ void XFACT(double* /*BASCB*/, int* BASIS, double* /*BASLB*/,
 
   // 2. Factorise.
   LA05AD(f.A, f.IND, NZ, *f.IA, M, f.IP, f.IW, f.W, *f.G, *f.U);
-  if (*f.G < 0.0) {
-    FCODE = 3;
-    factor_failure(" XFACT ...ERROR RETURN FROM LA05A...G=", *f.G, IOERR);
-  }
+  return *f.G;
 }
+
+}  // namespace lp
 
 // XLA05X: append the COLLEN entries (COLA, COLI) as column I of the entry
 // list A(1..NZ), IND(1..NZ,1) rows, IND(1..NZ,2) columns.
@@ -174,3 +193,31 @@ void XUPDAT(int& IOERR, int& /*LENMI*/, int& /*LENMY*/, int& M, int* MAPI,
   if (*f.G < 0.0)
     factor_failure(" XUPDAT...ERROR RETURN FROM LA05C...G=", *f.G, IOERR);
 }
+
+namespace lp {
+
+// The pivot's update: as XUPDAT, except that a replacement the package
+// finds singular (G = -6) does not stop the program.  The absolute pivot
+// test lets through a transformed entry made of rounding noise when the
+// basis is badly scaled; its column then makes the basis singular in all
+// but rounding.  Such a basis change is refused: a line on IOERR, and
+// false is returned.  The factors are then partly updated and unusable,
+// so the caller must refactorise the (unchanged) basis before its next
+// solve.  Any other failure (-7, no room) stops as in XUPDAT.
+bool update_or_refuse(int& IOERR, int& M, int* MAPI, double* MEMORY,
+                      int& Q, int& R) {
+  FactorSlices f = factor_slices(MAPI, MEMORY);
+  *f.G = 0.0;
+  LA05CD(f.A, f.IND, *f.IA, M, f.IP, f.IW, f.W, *f.G, *f.U, R);
+  if (*f.G == -6.0) {
+    io::Line(IOERR) << "0XUPDAT...SINGULAR UPDATE REFUSED  Q=" << io::I(Q, 6)
+                    << "  R=" << io::I(R, 6);
+    return false;
+  }
+  if (*f.G < 0.0)
+    factor_failure(" XUPDAT...ERROR RETURN FROM LA05C...G=", *f.G, IOERR);
+  return true;
+}
+
+}  // namespace lp
+

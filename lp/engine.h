@@ -141,6 +141,23 @@ void XBTRAN(int& IOERR, int& LENMI, int& LENMY, int& M, int* MAPI,
 // other XFTRAN/XBTRAN in between).  UCODE = 1.
 void XUPDAT(int& IOERR, int& LENMI, int& LENMY, int& M, int* MAPI,
             double* MEMORY, int& R, int& UCODE);
+namespace lp {
+// XFACT without the stop: returns LA05AD's G; negative = not factorised
+// (package report written, factors unusable).
+double factorise(int* BASIS, double* COLA, int* COLI, int& COLMAX,
+                 int& IOERR, int& LENMA, int& LENMY, int& M, int* MAPA,
+                 int* MAPI, double* MEMORY);
+// XUPDAT for a pivot entering column Q at position R: a replacement the
+// package finds singular (G = -6) is refused with a line on IOERR and
+// false, leaving the factors unusable until the next XFACT; other
+// failures stop as in XUPDAT.
+bool update_or_refuse(int& IOERR, int& M, int* MAPI, double* MEMORY, int& Q,
+                      int& R);
+// PCODE of a pivot whose basis change was refused as singular: BASIS,
+// STATUS, XBZERO and Z are unchanged, the factors must be rebuilt (XFACT)
+// before the next solve.
+inline constexpr int kSingularUpdate = -2;
+}  // namespace lp
 
 // ---- Slack columns and starting basis ----
 //
@@ -246,7 +263,9 @@ void XPTIE(double& CPIVOT, double& IPIVOT, bool& IWIN);
 //
 // One iteration: XFTRAN of YQ (a(Q) scattered by row), XCHUZR, LEAVE =
 // BASIS(R) (or Q), return on UNBDD, PCODE = -1 (nothing changed) when
-// |PIVOT| <= EPS3, else XUPDAT (basis change) and XUPDX.
+// |PIVOT| <= EPS3, else XUPDAT (basis change) and XUPDX.  A basis change
+// the factor update finds singular is not made: PCODE = lp::kSingularUpdate
+// (-2), nothing changed but the factors, which the caller must rebuild.
 void XPIVOT(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
             int& IOERR, int& LEAVE, int& LENMI, int& LENMY, double& LQ,
             int& M, int* MAPI, int& MAXM, int& MAXN, double* MEMORY, int& N,

@@ -2,7 +2,8 @@
 //
 //   XPIVOT  transforms the entering column (XFTRAN), runs the ratio test
 //           (XCHUZR), refuses pivots of magnitude <= EPS3, replaces the
-//           factor column (XUPDAT) and applies the step (XUPDX).
+//           factor column (XUPDAT; a singular replacement is refused) and
+//           applies the step (XUPDX).
 //   XUPDX   moves the basic values and Z by THETA, exchanges the basis
 //           (or flips the entering column's bound) and updates STATUS,
 //           BASLB, BASUB.
@@ -19,7 +20,9 @@
 // XPIVOT: one iteration with entering column Q.
 //   In:  YQ(1..M) the column a(Q) scattered by row; Q, DQ, INTYP, LQ, UQ;
 //        the basis state and its factors.
-//   Out: PCODE (1 carried out or unbounded, -1 pivot refused), UNBDD,
+//   Out: PCODE (1 carried out or unbounded, -1 pivot refused,
+//        lp::kSingularUpdate basis change refused by the factor update:
+//        nothing changed but the factors, which must be rebuilt), UNBDD,
 //        THETA, R, OUTTYP, PIVOT, LEAVE (BASIS(R), or Q for a bound flip);
 //        when carried out the updated basis, values, Z and factors.  YQ
 //        holds the transformed column.
@@ -40,7 +43,12 @@ void XPIVOT(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
     PCODE = -1;
     return;
   }
-  if (OUTTYP != 0) XUPDAT(IOERR, LENMI, LENMY, M, MAPI, MEMORY, R, PCODE);
+  // The factors are updated before anything else changes, so a basis
+  // change the update finds singular can still be refused.
+  if (OUTTYP != 0 && !lp::update_or_refuse(IOERR, M, MAPI, MEMORY, Q, R)) {
+    PCODE = lp::kSingularUpdate;
+    return;
+  }
   XUPDX(BASIS, BASLB, BASUB, DQ, INTYP, LQ, M, MAXM, MAXN, N, OUTTYP, Q, R,
         STATUS, THETA, UQ, XBZERO, YQ, Z);
 }

@@ -35,12 +35,25 @@
 // magnitudes of the terms of DQ), with the line "0XPHAS2...ITERATION" ...;
 // a ray with a larger reduced cost ends the phase as unbounded.
 //
+// A basis change the factor update finds singular (a pivot above EPS3 made
+// of rounding noise in a badly scaled basis) is refused like an unsafe
+// pivot ("0XUPDAT...SINGULAR UPDATE REFUSED  Q=" Q "  R=" R on IOERR) and
+// the unchanged basis is refactorised.  When a basis cannot be factorised
+// because an earlier accepted change already made it singular, the phase
+// goes back to the last factorised basis ("0XFACT ...SINGULAR BASIS: BACK
+// TO THE LAST FACTORISED BASIS") and for the rest of the solve tries every
+// basis change by a factorisation, undoing one that fails ("0XPIVOT...
+// SINGULAR BASIS CHANGE UNDONE").  (Fault fixed: these stopped the
+// program.  Runs without such an event follow the same path as before.)
+//
 // When phase 2 is abandoned for lack of progress, the iteration that
 // triggered it has changed the basis; its bookkeeping is completed (counted,
 // logged, BASCB and FACTIT updated, prices recomputed) before the listing,
 // so the caller gets a consistent basis, costs, statuses and values.
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "io/one_based.h"
 #include "io/record.h"
@@ -93,6 +106,25 @@ bool keep_going(lp::AntiStall& stall, int PRINT, int IOLOG, const char* name) {
     io::Line(IOLOG) << name << "...NO PROGRESS: SMALLEST-INDEX RULE";
   return true;
 }
+
+// The last basis the package factorised, for the way back from a basis
+// that has become singular.  Updates accept a basis change when the pivot
+// they compute passes the absolute test; with a badly scaled basis that
+// pivot can be rounding noise, and the new basis is then singular although
+// the updated factors do not show it.  Only a later update (-6) or
+// refactorisation (-5) finds out.  One record per process, like the
+// engine's other records; it belongs to the LP held in MEMORY with M rows
+// and N columns.
+struct LastFactorised {
+  double* MEMORY = nullptr;
+  int M = 0, N = 0;
+  // Careful mode, once the way back has been taken in the current XPRIML:
+  // every basis change is tried by a factorisation.
+  bool careful = false;
+  std::vector<int> BASIS, STATUS;
+  std::vector<double> BASCB, BASLB, BASUB;
+};
+LastFactorised last_factorised;
 
 // The state one phase works on: the caller's arguments (by reference) and
 // the phase's own pricing window, candidate list and rejection counter.
@@ -155,7 +187,12 @@ struct Phase {
   double DQ = 0.0, LQ = 0.0, UQ = 0.0, THETA = 0.0, PIVOT = 0.0;
   bool UNBDD = false;
 
+  // BACKTR tells the phase loop that the basis went back to the last
+  // factorised one.
+  bool BACKTR = false;
+
   void begin(int phase) {
+    if (FACTIT == 0) remember_basis();
     PHASE = phase;
     ITER = 0;
     NREJ = 0;
@@ -252,6 +289,10 @@ struct Phase {
     pivot(BASIS, BASLB, BASUB, DQ, INTYP, IOERR, LEAVE, LENMI, LENMY, LQ, M,
            MAPI, MAXM, MAXN, MEMORY, N, OUTTYP, PCODE, PIVOT, Q, R, STATUS,
            THETA, UNBDD, UQ, XBZERO, YQ, Z);
+    if (PCODE == lp::kSingularUpdate)
+      recover();
+    else if (last_factorised.careful && PCODE == 1 && !UNBDD && OUTTYP != 0)
+      check_change(k);
   }
 
   // A step that no basic variable blocks, refused as rounding noise.
@@ -281,13 +322,93 @@ struct Phase {
     return FACTIT > FACTOR;
   }
 
+  // Keeps the basis just factorised as the way back.
+  void remember_basis() {
+    LastFactorised& l = last_factorised;
+    if (l.MEMORY != MEMORY || l.M != M || l.N != N) l.careful = false;
+    l.MEMORY = MEMORY;
+    l.M = M;
+    l.N = N;
+    l.BASIS.assign(BASIS, BASIS + M);
+    l.STATUS.assign(STATUS, STATUS + N);
+    l.BASCB.assign(BASCB, BASCB + M);
+    l.BASLB.assign(BASLB, BASLB + M);
+    l.BASUB.assign(BASUB, BASUB + M);
+  }
+
+  // A basis change refused as singular by the factor update: the basis is
+  // unchanged, the factors are not usable.  The basis is refactorised (or,
+  // when it cannot be, replaced by the last factorised one) and the
+  // candidate counts as a refused pivot (PCODE = -1).
+  void recover() {
+    PCODE = -1;
+    double ZNEW = Z;
+    refactorise(ZNEW);
+    if (PHASE == 2) Z = ZNEW;
+  }
+
+  // In careful mode every basis change (entering column from list
+  // position k) is tried by a factorisation, whose fresh factors then
+  // replace the updated ones; a change that makes the basis singular is
+  // undone and refused (PCODE = -1).
+  void check_change(int k) {
+    if (lp::factorise(BASIS, COLA, COLI, COLMAX, IOERR, LENMA, LENMY, M, MAPA,
+                      MAPI, MEMORY) >= 0.0) {
+      remember_basis();
+      last_factorised.BASCB[R - 1] = CANDCJ[k - 1];
+      return;
+    }
+    io::Line(IOERR) << "0XPIVOT...SINGULAR BASIS CHANGE UNDONE  Q="
+                    << io::I(Q, 6) << "  R=" << io::I(R, 6);
+    double ZNEW = Z;
+    restore_basis(ZNEW);
+    if (PHASE == 2) Z = ZNEW;
+    PCODE = -1;
+  }
+
+  // The current basis could not be factorised (G < 0, package report
+  // written).  Back to the last factorised basis, refactorised, with fresh
+  // values, careful mode on and BACKTR set; when there is no such basis
+  // (or it is the one that failed) the program stops as XFACT does.
+  void back_or_stop(double G, double& ZNEW) {
+    LastFactorised& l = last_factorised;
+    const bool known = l.MEMORY == MEMORY && l.M == M && l.N == N &&
+                       !std::equal(l.BASIS.begin(), l.BASIS.end(), BASIS);
+    if (!known) {
+      io::Line(IOERR) << " XFACT ...ERROR RETURN FROM LA05A...G="
+                      << io::F(G, 10, 2);
+      stop_engine(0, IOERR);
+    }
+    io::Line(IOERR) << "0XFACT ...SINGULAR BASIS: BACK TO THE LAST"
+                    << " FACTORISED BASIS";
+    l.careful = true;
+    BACKTR = true;
+    restore_basis(ZNEW);
+  }
+
+  // Back to the last factorised basis with fresh factors and values.
+  void restore_basis(double& ZNEW) {
+    const LastFactorised& l = last_factorised;
+    std::copy(l.BASIS.begin(), l.BASIS.end(), BASIS);
+    std::copy(l.STATUS.begin(), l.STATUS.end(), STATUS);
+    std::copy(l.BASCB.begin(), l.BASCB.end(), BASCB);
+    std::copy(l.BASLB.begin(), l.BASLB.end(), BASLB);
+    std::copy(l.BASUB.begin(), l.BASUB.end(), BASUB);
+    refactorise(ZNEW);
+  }
+
   // Fresh factors and basic values; the objective from the values goes to
-  // ZNEW.
+  // ZNEW.  A basis that cannot be factorised (an earlier change made it
+  // singular) is replaced by the last factorised one (back_or_stop).
   void refactorise(double& ZNEW) {
-    int FCODE = 0;
-    XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
-          LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
+    const double G = lp::factorise(BASIS, COLA, COLI, COLMAX, IOERR, LENMA,
+                                   LENMY, M, MAPA, MAPI, MEMORY);
+    if (G < 0.0) {
+      back_or_stop(G, ZNEW);
+      return;
+    }
     FACTIT = 0;
+    remember_basis();
     XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
            LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, ZNEW);
   }
@@ -388,6 +509,14 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
         continue;
       }
       p.enter(k, stall.active());
+      if (p.BACKTR) {
+        // Back at the last factorised basis: violations, prices and the
+        // candidate list start afresh.
+        p.BACKTR = false;
+        first = true;
+        pivoted = true;
+        continue;
+      }
       if (p.UNBDD || p.PCODE != 1) {
         // A step that no basic variable blocks cannot exist in phase 1
         // (its objective is bounded above by 0): it comes from a reduced
@@ -411,6 +540,10 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
       if (p.record_iteration(k)) {
         double discard = 0.0;
         p.refactorise(discard);
+        if (p.BACKTR) {  // back at the last factorised basis
+          p.BACKTR = false;
+          first = true;
+        }
         if (PRINT == 2)
           io::Line(IOLOG) << " ITERATION=" << io::I(ITER, 6) << io::X(5)
                                  << "PHASE 1 OBJECTIVE=" << io::D(Z, 16, 8);
@@ -506,6 +639,15 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
       return;
     }
     p.enter(k, stall.active());
+    if (p.BACKTR) {
+      // Back at the last factorised basis: fresh prices and candidates.
+      p.BACKTR = false;
+      ZOLD = Z;
+      IDLE = 0;
+      p.prices();
+      any = p.pricing_pass();
+      continue;
+    }
     if (p.UNBDD) {
       // A ray whose reduced cost is at the level of rounding noise, below
       // EPS1 relative to the terms it is made of (typically a free variable
@@ -564,6 +706,15 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
     }
     if (refactor) {
       p.refactorise(Z);
+      if (p.BACKTR) {
+        // Back at the last factorised basis: fresh prices and candidates.
+        p.BACKTR = false;
+        ZOLD = Z;
+        IDLE = 0;
+        p.prices();
+        any = p.pricing_pass();
+        continue;
+      }
       bool lost = false;
       for (int i = 1; i <= M; ++i) {
         if (xbzero(i) - baslb(i) < -ZL || xbzero(i) - basub(i) > ZL) {
@@ -611,6 +762,7 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
   ITER1 = ITER2 = 0;
   int FACTIT = 0;
   int FEAS = 0;
+  last_factorised.careful = false;
 
   for (;;) {
     // 3. Phase 1.
