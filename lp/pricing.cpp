@@ -107,16 +107,18 @@ void FCAND(int* /*BASIS*/, int* CAND, double* CANDA, double* CANDCJ,
   PPRIME = 0;
 
   // 1.-2. First window START1 .. min(START1+LOOK-1, N).
-  const int wend = START1 + LOOK - 1;
-  const int last1 = (wend < N ? wend : N);
+  // The window end is formed in 64 bits: a caller's LOOK may be as large
+  // as INT_MAX ("scan everything").
+  const long long wend = static_cast<long long>(START1) + LOOK - 1;
+  const int last1 = (wend < N ? static_cast<int>(wend) : N);
   START2 = last1;
   scan_window(START1, last1, phase2, PICK, PPRIME, CAND, CANDCJ, STATUS,
               UZERO, PROFIT, ACOEFF, COLPNT, ROWNOS);
 
   // 3. Wrap-around window 1 .. min(wend-N, START1-1).
   if (wend > N) {
-    int last2 = wend - N;
-    if (last2 > START1 - 1) last2 = START1 - 1;
+    const long long over = wend - N;
+    const int last2 = over < START1 - 1 ? static_cast<int>(over) : START1 - 1;
     if (last2 >= 1) {
       START2 = last2;
       scan_window(1, last2, phase2, PICK, PPRIME, CAND, CANDCJ, STATUS,

@@ -26,7 +26,8 @@ inline int next_window_start(int START2, int N) {
 inline bool continue_pass(int START1, int& LOOK, int START2, int WSTART,
                           int SAVE) {
   if (START1 == SAVE || (START2 < WSTART && START2 >= SAVE)) return false;
-  if (START1 < SAVE && SAVE <= START1 + LOOK - 1) LOOK = SAVE - START1;
+  if (START1 < SAVE && SAVE <= static_cast<long long>(START1) + LOOK - 1)
+    LOOK = SAVE - START1;
   return true;
 }
 

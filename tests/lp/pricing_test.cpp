@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -189,6 +190,11 @@ TEST(PricingPass, CoversEveryColumnFromAnyStartThenEnds) {
   EXPECT_EQ(pass_windows(e, 2, 3), (W{{2, 4}, {5, 7}, {8, 10}, {1, 1}}));
   EXPECT_EQ(pass_windows(e, 7, 200), (W{{7, 6}}));
   EXPECT_EQ(pass_windows(e, 10, 1).size(), 10u);
+  // "Scan everything" as the largest LOOK: window ends never overflow.
+  EXPECT_EQ(pass_windows(e, 7, std::numeric_limits<int>::max()), (W{{7, 6}}));
+  int LOOK = std::numeric_limits<int>::max();
+  EXPECT_TRUE(lp::continue_pass(1, LOOK, 10, 7, 3));
+  EXPECT_EQ(LOOK, 2);
 }
 
 // ---- Ratio test ----
