@@ -23,7 +23,7 @@ namespace {
 
 using lp_test::EngineLp;
 using lp_test::LpColumn;
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::UnitEightTest;
 
 constexpr double kBig = 1.0e30;
@@ -199,8 +199,8 @@ class Degenerate : public UnitEightTest {
 // cycles: max 3/4 x1 - 150 x2 + 1/50 x3 - 6 x4 subject to
 // 1/4 x1 - 60 x2 - 1/25 x3 + 9 x4 <= 0, 1/2 x1 - 90 x2 - 1/50 x3 + 3 x4 <= 0,
 // x3 <= 1.  Optimum 1/20 at x = (1/25, 0, 1, 0).
-LpSpec beale() {
-  LpSpec s;
+LpData beale() {
+  LpData s;
   s.M = 3;
   s.rowtyp = {1, 1, 1};
   s.b = {0.0, 0.0, 1.0};
@@ -225,7 +225,7 @@ TEST_F(Degenerate, BealesExampleReachesItsOptimum) {
 // The earlier abandonment case: every step degenerate, FACTOR 1 gives a
 // no-progress limit of 3 iterations; the fallback finishes the solve.
 TEST_F(Degenerate, DegenerateStretchBeyondTheLimitEndsOptimal) {
-  LpSpec s;
+  LpData s;
   s.M = 4;
   for (int i = 1; i <= 4; ++i) {
     s.rowtyp.push_back(1);
@@ -254,7 +254,7 @@ TEST_F(Degenerate, AssignmentLpsMatchEnumeration) {
     std::vector<std::vector<int>> p(n, std::vector<int>(n));
     for (auto& row : p)
       for (int& v : row) v = profit(rng);
-    LpSpec s;
+    LpData s;
     s.M = 2 * n;
     s.rowtyp.assign(2 * n, 0);
     s.b.assign(2 * n, 1.0);

@@ -22,7 +22,7 @@ namespace {
 
 using lp_test::EngineLp;
 using lp_test::LpColumn;
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::UnitEightTest;
 using Lines = std::vector<std::string>;
 
@@ -38,8 +38,8 @@ class Basis : public UnitEightTest {
   }
 };
 
-LpSpec every_row_type(int bndtyp) {
-  LpSpec s;
+LpData every_row_type(int bndtyp) {
+  LpData s;
   s.M = 6;
   s.BNDTYP = bndtyp;
   s.rowtyp = {0, 1, 2, -1, -2, 5};
@@ -86,7 +86,7 @@ TEST_F(Basis, SlackBasisHasOneLogicalPerRowType) {
 
 TEST_F(Basis, SlackBasisTakesStructuralColumnsAtTheirStatusValues) {
   // Column 1 rests at its upper bound 1 (BNDTYP 4, lower bound -2 unused).
-  LpSpec s = every_row_type(4);
+  LpData s = every_row_type(4);
   s.cols[0].l = -2.0;
   EngineLp e(s);
   e.store_columns();
@@ -98,7 +98,7 @@ TEST_F(Basis, SlackBasisTakesStructuralColumnsAtTheirStatusValues) {
 }
 
 TEST_F(Basis, SlackChecksStopBeforeStoringAnything) {
-  LpSpec s = every_row_type(2);
+  LpData s = every_row_type(2);
   EngineLp e(s);
   EXPECT_EQ(stop_lines([&] { e.slack(); }),
             (Lines{"XSLACK...BNDTYP MUST BE AT LEAST 3 WHEN USING TWO-SIDED "
@@ -116,13 +116,13 @@ TEST_F(Basis, SlackChecksStopBeforeStoringAnything) {
 }
 
 TEST_F(Basis, TwoSidedRowLimitsMayMeetButNotCross) {
-  LpSpec s = every_row_type(3);
+  LpData s = every_row_type(3);
   s.blow[2] = 3.0;  // B = BLOW: slack fixed at 0
   EngineLp e(s);
   e.slack();  // N = 0 is accepted
   EXPECT_EQ(e.BASUB[2], 0.0);
   EXPECT_EQ(e.N, 6);
-  LpSpec t = every_row_type(3);
+  LpData t = every_row_type(3);
   t.blow[2] = 3.5;
   EngineLp f(t);
   EXPECT_EQ(stop_lines([&] { f.slack(); }),
@@ -132,7 +132,7 @@ TEST_F(Basis, TwoSidedRowLimitsMayMeetButNotCross) {
 }
 
 TEST_F(Basis, IdentitySolvesReturnTheirArgumentWithTinyEntriesZeroed) {
-  LpSpec s;
+  LpData s;
   s.M = 3;
   s.rowtyp = {1, 1, 1};
   s.b = {1, 2, 3};
@@ -147,7 +147,7 @@ TEST_F(Basis, IdentitySolvesReturnTheirArgumentWithTinyEntriesZeroed) {
 }
 
 TEST_F(Basis, ReplacedColumnSolvesToItsUnitVector) {
-  LpSpec s;
+  LpData s;
   s.M = 3;
   s.rowtyp = {1, 1, 1};
   s.b = {1, 2, 3};
@@ -207,7 +207,7 @@ TEST_F(Basis, EntryListLongerThanIaStopsWithoutWritingPastIt) {
 }
 
 TEST_F(Basis, SingularBasisStopsAfterThePackagesReport) {
-  LpSpec s;
+  LpData s;
   s.M = 2;
   s.rowtyp = {1, 1};
   s.b = {1, 1};
@@ -230,8 +230,8 @@ TEST_F(Basis, SingularBasisStopsAfterThePackagesReport) {
 
 // ---- Values of nonbasic columns, objective, accuracy check ----
 
-LpSpec two_columns(int bndtyp) {
-  LpSpec s;
+LpData two_columns(int bndtyp) {
+  LpData s;
   s.M = 2;
   s.BNDTYP = bndtyp;
   s.BOUND = 3.0;
@@ -332,7 +332,7 @@ TEST_F(Basis, InfiniteBoundsAndBadSizesStop) {
 TEST_F(Basis, FillerEntriesBeyondTheLastRowAreNeverWritten) {
   // A column stored by XREPAJ reserves COLMAX positions; the unused ones
   // name row MAXM = M + 2.  The reduction writes only WORK(1..M).
-  LpSpec s = two_columns(3);
+  LpData s = two_columns(3);
   EngineLp e(s, 10, /*extra_rows=*/2);
   e.store_columns();
   e.slack();

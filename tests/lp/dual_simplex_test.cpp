@@ -16,7 +16,7 @@
 namespace {
 
 using lp_test::LpColumn;
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::one_row;
 using lp_test::PostOptLp;
 using Lines = std::vector<std::string>;
@@ -29,17 +29,17 @@ struct Tally {
 
 void resolve_after_rhs_change(unsigned seed, int factor, Tally& t) {
   SCOPED_TRACE("seed " + std::to_string(seed));
-  const LpSpec spec = lp_test::random_lp(seed);
-  PostOptLp e(spec);
+  const LpData lp_data = lp_test::random_lp(seed);
+  PostOptLp e(lp_data);
   ASSERT_EQ(e.solve(), 1);
   e.FACTOR = factor;
 
   // Move one to three right-hand sides.
   std::mt19937 g(seed * 7919u);
-  LpSpec moved = spec;
+  LpData moved = lp_data;
   const int k = std::uniform_int_distribution<int>(1, 3)(g);
   for (int t2 = 0; t2 < k; ++t2) {
-    const int i = std::uniform_int_distribution<int>(1, spec.M)(g);
+    const int i = std::uniform_int_distribution<int>(1, lp_data.M)(g);
     const double d = std::uniform_real_distribution<double>(-3.0, 3.0)(g);
     moved = lp_test::moved_rhs(moved, i, d);
     e.B[i - 1] += d;
@@ -90,12 +90,12 @@ TEST_F(DualSimplex, LargerLpsKeepMatchingThePrimal) {
   int compared = 0, dual_pivots = 0, primal_iterations = 0;
   for (unsigned seed = 901; seed <= 930; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const LpSpec spec = lp_test::random_lp(seed, 30, 60);
-    PostOptLp e(spec);
+    const LpData lp_data = lp_test::random_lp(seed, 30, 60);
+    PostOptLp e(lp_data);
     if (e.solve() != 1) continue;  // the primal's own tests judge that
     ++compared;
-    LpSpec moved = spec;
-    for (int i = 1; i <= spec.M; i += 3) {
+    LpData moved = lp_data;
+    for (int i = 1; i <= lp_data.M; i += 3) {
       const double d = (i % 2 ? 0.7 : -0.9);
       moved = lp_test::moved_rhs(moved, i, d);
       e.B[i - 1] += d;
@@ -158,7 +158,7 @@ TEST_F(DualSimplex, NoDualFeasibleStart) {
   }
   // The same column with an upper bound is put there instead.
   {
-    LpSpec s = one_row(1.0, {{-1.0, {{1, 1.0}}}, {1.0, {{1, 1.0}}, 0, 0.5}},
+    LpData s = one_row(1.0, {{-1.0, {{1, 1.0}}}, {1.0, {{1, 1.0}}, 0, 0.5}},
                        3);
     PostOptLp e(s);
     e.store_columns();
@@ -202,8 +202,8 @@ TEST_F(DualSimplex, LostDualFeasibilityNamesTheColumnAndItsOwnReducedCost) {
 }
 
 // Rows i = 1..M, each "x_i * 1e-7 <= -1": every pivot is far too small.
-LpSpec tiny_pivots(int m) {
-  LpSpec s;
+LpData tiny_pivots(int m) {
+  LpData s;
   s.M = m;
   s.BNDTYP = 1;
   for (int i = 1; i <= m; ++i) {

@@ -16,7 +16,7 @@
 
 namespace {
 
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::PostOptLp;
 using Lines = std::vector<std::string>;
 
@@ -41,8 +41,8 @@ Step step(PostOptLp& e, std::vector<double>& direct, bool change,
   return s;
 }
 
-// The spec with right-hand side B (two-sided rows keep their range).
-LpSpec with_rhs(LpSpec s, const std::vector<double>& b) {
+// The LP with right-hand side B (two-sided rows keep their range).
+LpData with_rhs(LpData s, const std::vector<double>& b) {
   for (int i = 0; i < s.M; ++i) {
     const double d = b[i] - s.b[i];
     s.b[i] = b[i];
@@ -83,8 +83,8 @@ TEST_F(Parametric, WalkingADirectionMeetsEachBreakPointOfTheLp) {
   int steps = 0, ends_infeasible = 0, ends_unlimited = 0;
   for (unsigned seed = 1; seed <= 80; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const LpSpec spec = lp_test::random_lp(seed);
-    PostOptLp e(spec);
+    const LpData lp_data = lp_test::random_lp(seed);
+    PostOptLp e(lp_data);
     if (e.solve() != 1) continue;
     e.FACTOR = 3;  // refactorise during the walk too
     std::mt19937 g(seed);
@@ -109,14 +109,14 @@ TEST_F(Parametric, WalkingADirectionMeetsEachBreakPointOfTheLp) {
       EXPECT_EQ(e.primal_violation(1e-6), "");
       EXPECT_EQ(e.dual_violation(1e-6), "");
       const double z = e.Z;
-      PostOptLp fresh(with_rhs(spec, e.B));
+      PostOptLp fresh(with_rhs(lp_data, e.B));
       ASSERT_EQ(fresh.solve(), 1);
       EXPECT_NEAR(z, fresh.Z, lp_test::rel_tol(fresh.Z, 1e-6));
       if (s.PBCODE == 3) {
         // Beyond the break point the LP is infeasible.
         std::vector<double> beyond = e.B;
         for (int i = 0; i < e.M; ++i) beyond[i] += 1e-3 * direct[i];
-        PostOptLp past(with_rhs(spec, beyond));
+        PostOptLp past(with_rhs(lp_data, beyond));
         EXPECT_EQ(past.solve(), 3);
         ++ends_infeasible;
         break;
@@ -137,8 +137,8 @@ TEST_F(Parametric, WalkingADirectionMeetsEachBreakPointOfTheLp) {
 
 // max x1 subject to x1 + x2 <= 1, x1 <= 1: x1 = 1 and one slack basic at
 // zero (degenerate).
-LpSpec degenerate_lp() {
-  LpSpec s;
+LpData degenerate_lp() {
+  LpData s;
   s.M = 2;
   s.BNDTYP = 1;
   s.rowtyp = {1, 1};
@@ -230,10 +230,10 @@ TEST_F(Parametric, InfeasibleStartStops) {
 TEST_F(Parametric, InstalledOptimalBasisReproducesTheSolution) {
   for (unsigned seed = 1; seed <= 40; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const LpSpec spec = lp_test::random_lp(seed);
-    PostOptLp e(spec);
+    const LpData lp_data = lp_test::random_lp(seed);
+    PostOptLp e(lp_data);
     if (e.solve() != 1) continue;
-    PostOptLp f(spec);
+    PostOptLp f(lp_data);
     f.store_columns();
     f.slack();
     f.BASIS = e.BASIS;
@@ -253,7 +253,7 @@ TEST_F(Parametric, InstalledOptimalBasisReproducesTheSolution) {
 }
 
 TEST_F(Parametric, InstalledBasisTakesFreeAndArtificialBounds) {
-  LpSpec s;
+  LpData s;
   s.M = 2;
   s.BNDTYP = 3;
   s.rowtyp = {-2, 0};  // free row, equality row

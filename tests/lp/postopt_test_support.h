@@ -28,7 +28,7 @@ inline double f32_up(double v) {
 // every row) and bounded (every column has a finite lower bound and a row
 // bounds the sum of all columns).  Every bound type and row type occurs;
 // small integer data make degenerate vertices common.
-inline LpSpec random_lp(unsigned seed, int maxm = 8, int maxn = 14) {
+inline LpData random_lp(unsigned seed, int maxm = 8, int maxn = 14) {
   std::mt19937 g(seed);
   auto uni = [&](int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(g);
@@ -39,7 +39,7 @@ inline LpSpec random_lp(unsigned seed, int maxm = 8, int maxn = 14) {
   auto f32 = [](double v) {
     return static_cast<double>(static_cast<float>(v));
   };
-  LpSpec s;
+  LpData s;
   const int mrand = uni(1, maxm);
   const int n = uni(2, maxn);
   s.BNDTYP = uni(1, 4);
@@ -121,8 +121,8 @@ inline LpSpec random_lp(unsigned seed, int maxm = 8, int maxn = 14) {
 // need (BETAR, YQ are MAXM long).
 class PostOptLp : public EngineLp {
  public:
-  explicit PostOptLp(const LpSpec& spec, int extra_rows = 0)
-      : EngineLp(spec, 10, extra_rows), BETAR(MAXM, 0.0) {}
+  explicit PostOptLp(const LpData& lp_data, int extra_rows = 0)
+      : EngineLp(lp_data, 10, extra_rows), BETAR(MAXM, 0.0) {}
 
   int dual() {
     XDUAL(B.data(), BASCB.data(), BASIS.data(), BASLB.data(), BASUB.data(),
@@ -184,8 +184,8 @@ class PostOptLp : public EngineLp {
 
 // One row, slack basis: sum of the columns' entries <= B (the columns as
 // given).
-inline LpSpec one_row(double b, std::vector<LpColumn> cols, int bndtyp = 1) {
-  LpSpec s;
+inline LpData one_row(double b, std::vector<LpColumn> cols, int bndtyp = 1) {
+  LpData s;
   s.M = 1;
   s.BNDTYP = bndtyp;
   s.rowtyp = {1};
@@ -197,8 +197,8 @@ inline LpSpec one_row(double b, std::vector<LpColumn> cols, int bndtyp = 1) {
 
 // max x1 subject to x1 = 1 (row 2) and a free row 4 x1 + s = 0 (row 1):
 // the free slack s is basic at -4 and falls by 4 per unit of row 2.
-inline LpSpec free_row_lp() {
-  LpSpec s;
+inline LpData free_row_lp() {
+  LpData s;
   s.M = 2;
   s.BNDTYP = 1;
   s.rowtyp = {-2, 0};
@@ -208,9 +208,9 @@ inline LpSpec free_row_lp() {
   return s;
 }
 
-// The spec with the right-hand side of row I (1..M) moved by DELTA; a
+// The LP with the right-hand side of row I (1..M) moved by DELTA; a
 // two-sided row keeps its range (its slack bound is fixed when stored).
-inline LpSpec moved_rhs(LpSpec s, int i, double delta) {
+inline LpData moved_rhs(LpData s, int i, double delta) {
   s.b[i - 1] += delta;
   if (s.rowtyp[i - 1] == 2) s.blow[i - 1] += delta;
   return s;

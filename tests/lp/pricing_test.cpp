@@ -21,13 +21,13 @@ namespace {
 
 using lp_test::EngineLp;
 using lp_test::LpColumn;
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::UnitEightTest;
 
 // A store of N columns, each with one entry 1.0 in row 1 and cost COSTS(j);
 // M = 2 rows.
-LpSpec cost_columns(const std::vector<double>& costs) {
-  LpSpec s;
+LpData cost_columns(const std::vector<double>& costs) {
+  LpData s;
   s.M = 2;
   s.rowtyp = {1, 1};
   s.b = {1.0, 1.0};

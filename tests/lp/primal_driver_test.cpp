@@ -18,7 +18,7 @@ namespace {
 
 using lp_test::EngineLp;
 using lp_test::LpColumn;
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::UnitEightTest;
 using Lines = std::vector<std::string>;
 
@@ -27,8 +27,8 @@ class Driver : public UnitEightTest {};
 // max 10 x4 + 3 x3 + 2 x2 + x1, x_j <= 1 (rows 1..3), 0.5 x4 <= row 1,
 // x4 <= 1 by its own bound: the first iteration is a bound flip of x4,
 // then three basis changes.
-LpSpec flip_then_three_changes() {
-  LpSpec s;
+LpData flip_then_three_changes() {
+  LpData s;
   s.M = 3;
   s.BNDTYP = 3;
   s.rowtyp = {1, 1, 1};
@@ -64,7 +64,7 @@ TEST_F(Driver, ExactlyFactorChangesDoNotRefactorise) {
 
 TEST_F(Driver, LogsEveryIterationWithAHeadingPerPhase) {
   // Phase 1 from an equality row, then phase 2.
-  LpSpec s;
+  LpData s;
   s.M = 2;
   s.rowtyp = {0, 1};
   s.b = {1.0, 3.0};
@@ -90,8 +90,8 @@ TEST_F(Driver, LogsEveryIterationWithAHeadingPerPhase) {
 
 // One row at most 1 and a column whose only coefficient is too small to
 // pivot on (phase 2); or an equality row (phase 1).
-LpSpec tiny_pivot(int rowtype) {
-  LpSpec s;
+LpData tiny_pivot(int rowtype) {
+  LpData s;
   s.M = 1;
   s.rowtyp = {rowtype};
   s.b = {1.0};
@@ -134,7 +134,7 @@ TEST_F(Driver, PhaseOneAbandonsAtTheTwentyFirstRefusedPivot) {
 TEST_F(Driver, RefusedPivotIsSkippedForTheNextCandidate) {
   // Column 1 would pivot on 5e-7 in row 1; column 2 then enters row 2 and
   // its price makes column 1 unattractive.
-  LpSpec s;
+  LpData s;
   s.M = 2;
   s.rowtyp = {1, 1};
   s.b = {1.0e-6, 10.0};
@@ -153,8 +153,8 @@ TEST_F(Driver, RefusedPivotIsSkippedForTheNextCandidate) {
 // 6e-11 each, sum to a phase 1 reduced cost of 1.2e-10 (above ZLC) while
 // every entry of its transformed column is below ZL: a phase 1 step that no
 // row blocks.  It is refused like an unsafe pivot, never a stop.
-LpSpec noise_column(bool with_real_column) {
-  LpSpec s;
+LpData noise_column(bool with_real_column) {
+  LpData s;
   s.M = 2;
   s.rowtyp = {0, 0};
   s.b = {1.0, 1.0};
@@ -192,8 +192,8 @@ TEST_F(Driver, PhaseOneAbandonsAtTheTwentyFirstStepWithoutBlockingRow) {
 
 // Degenerate vertex: every row has right-hand side 0, so no step makes
 // progress.
-LpSpec degenerate(int m) {
-  LpSpec s;
+LpData degenerate(int m) {
+  LpData s;
   s.M = m;
   for (int i = 1; i <= m; ++i) {
     s.rowtyp.push_back(1);
@@ -228,7 +228,7 @@ TEST_F(Driver, PhaseTwoWithoutProgressFallsBackWithAConsistentState) {
 }
 
 TEST_F(Driver, ReportsInfeasibilityWithTheViolatedBasics) {
-  LpSpec s;
+  LpData s;
   s.M = 2;
   s.rowtyp = {1, -1};
   s.b = {1.0, 2.0};
@@ -245,7 +245,7 @@ TEST_F(Driver, ReportsInfeasibilityWithTheViolatedBasics) {
 }
 
 TEST_F(Driver, ReportsTheUnboundedColumn) {
-  LpSpec s;
+  LpData s;
   s.M = 1;
   s.rowtyp = {1};
   s.b = {1.0};
@@ -266,7 +266,7 @@ TEST_F(Driver, ReportsTheUnboundedColumn) {
 // reduced cost of 1.86e-9 (above ZLC): a ray that is rounding noise, not
 // unboundedness.  Every retry is refused; the 21st abandons.
 TEST_F(Driver, PhaseTwoRayWithNoiseReducedCostIsNotUnbounded) {
-  LpSpec s;
+  LpData s;
   s.M = 1;
   s.rowtyp = {1};
   s.b = {10.0};
@@ -289,7 +289,7 @@ TEST_F(Driver, PhaseTwoRayWithNoiseReducedCostIsNotUnbounded) {
 // A true ray is still reported: the reduced cost 1000 of column 2 is far
 // above the noise level of its terms (EPS1 times 2.2e7).
 TEST_F(Driver, PhaseTwoRayWithARealReducedCostIsUnbounded) {
-  LpSpec s;
+  LpData s;
   s.M = 1;
   s.rowtyp = {1};
   s.b = {10.0};
@@ -300,7 +300,7 @@ TEST_F(Driver, PhaseTwoRayWithARealReducedCostIsUnbounded) {
 }
 
 TEST_F(Driver, ColumnBeyondNtype2EntersWithAnInfiniteBound) {
-  LpSpec s;
+  LpData s;
   s.M = 1;
   s.BNDTYP = 2;
   s.BOUND = 2.0;
@@ -410,7 +410,7 @@ TEST_F(Step, LogWritesTheHeadingOnlyBeforeTheFirstIteration) {
 }
 
 TEST_F(Driver, ListingShowsBasicSuperbasicAndBoundedColumns) {
-  LpSpec s;
+  LpData s;
   s.M = 2;
   s.BNDTYP = 4;
   s.rowtyp = {1, 0};
@@ -446,7 +446,7 @@ TEST_F(Driver, ListingShowsBasicSuperbasicAndBoundedColumns) {
 }
 
 TEST_F(Driver, ListingReportsAColumnAtAnInfiniteUpperBound) {
-  LpSpec s;
+  LpData s;
   s.M = 1;
   s.rowtyp = {1};
   s.b = {1.0};

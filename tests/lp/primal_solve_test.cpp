@@ -22,7 +22,7 @@ namespace {
 
 using lp_test::EngineLp;
 using lp_test::LpColumn;
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::UnitEightTest;
 
 constexpr double kBig = 1.0e30;
@@ -30,7 +30,7 @@ constexpr double kBig = 1.0e30;
 enum class Kind { kFeasible, kInfeasible, kUnbounded };
 
 struct Generated {
-  LpSpec spec;
+  LpData lp_data;
   Kind kind = Kind::kFeasible;
 };
 
@@ -57,7 +57,7 @@ Generated generate(unsigned seed, int maxm = 10, int maxn = 18) {
     return std::uniform_real_distribution<double>(lo, hi)(g);
   };
   Generated out;
-  LpSpec& s = out.spec;
+  LpData& s = out.lp_data;
   const int mrand = uni(1, maxm);
   const int n = uni(1, maxn);
   s.BNDTYP = uni(1, 4);
@@ -182,7 +182,7 @@ struct Bounds {
   double l, u;
 };
 
-Bounds column_bounds(const LpSpec& s, int j) {
+Bounds column_bounds(const LpData& s, int j) {
   const int ns = static_cast<int>(s.cols.size());
   if (j <= ns || j > ns + s.M) {
     const LpColumn& c = j <= ns ? s.cols[j - 1] : s.extra[j - ns - s.M - 1];
@@ -202,7 +202,7 @@ Bounds column_bounds(const LpSpec& s, int j) {
 }
 
 // Dense column j (1..N) of the LP with its logical columns, and its cost.
-std::vector<double> dense_column(const LpSpec& s, int j, double& cost) {
+std::vector<double> dense_column(const LpData& s, int j, double& cost) {
   std::vector<double> a(s.M, 0.0);
   const int ns = static_cast<int>(s.cols.size());
   if (j <= ns || j > ns + s.M) {
@@ -219,7 +219,7 @@ std::vector<double> dense_column(const LpSpec& s, int j, double& cost) {
 
 // The optimality test.  Returns an empty string when the solution and
 // prices are optimal, else what fails.
-std::string check_optimal(const LpSpec& s, EngineLp& e) {
+std::string check_optimal(const LpData& s, EngineLp& e) {
   std::ostringstream why;
   const int N = e.N;
   const double tol = 1.0e-6;
@@ -259,7 +259,7 @@ std::string check_optimal(const LpSpec& s, EngineLp& e) {
 }
 
 // Dense solve of B d = a (B from the basis columns), partial pivoting.
-std::vector<double> dense_solve(const LpSpec& s, EngineLp& e,
+std::vector<double> dense_solve(const LpData& s, EngineLp& e,
                                 std::vector<double> rhs) {
   const int m = s.M;
   std::vector<std::vector<double>> bm(m, std::vector<double>(m));
@@ -293,7 +293,7 @@ std::vector<double> dense_solve(const LpSpec& s, EngineLp& e,
 
 // TERMIN 2: column UNBDDQ moved away from its bound, with the basic
 // variables following, must raise the objective without limit.
-std::string check_ray(const LpSpec& s, EngineLp& e) {
+std::string check_ray(const LpData& s, EngineLp& e) {
   std::ostringstream why;
   const int q = e.UNBDDQ;
   if (q < 1 || q > e.N) return "UNBDDQ out of range";
@@ -331,7 +331,7 @@ struct Tally {
 void solve_and_check(unsigned seed, int factor, int look, int pick,
                      Tally& tally, int maxm = 10, int maxn = 18) {
   Generated gen = generate(seed, maxm, maxn);
-  EngineLp e(gen.spec, pick);
+  EngineLp e(gen.lp_data, pick);
   e.FACTOR = factor;
   e.LOOK = look;
   const int termin = e.solve();
@@ -341,7 +341,7 @@ void solve_and_check(unsigned seed, int factor, int look, int pick,
   switch (gen.kind) {
     case Kind::kFeasible:
       ASSERT_EQ(termin, 1);
-      EXPECT_EQ(check_optimal(gen.spec, e), "");
+      EXPECT_EQ(check_optimal(gen.lp_data, e), "");
       ++tally.optimal;
       for (int i = 0; i < e.M; ++i)
         if (e.XBZERO[i] == 0.0) {
@@ -355,7 +355,7 @@ void solve_and_check(unsigned seed, int factor, int look, int pick,
       break;
     case Kind::kUnbounded:
       ASSERT_EQ(termin, 2);
-      EXPECT_EQ(check_ray(gen.spec, e), "");
+      EXPECT_EQ(check_ray(gen.lp_data, e), "");
       ++tally.unbounded;
       break;
   }
@@ -405,7 +405,7 @@ TEST_F(PrimalSolve, WarmStartAfterAppendingColumnsWithFillerEntries) {
   for (unsigned seed = 7001; seed <= 7100; ++seed) {
     Generated gen = generate(seed);
     if (gen.kind != Kind::kFeasible) continue;
-    EngineLp e(gen.spec, 10, /*extra_rows=*/1);
+    EngineLp e(gen.lp_data, 10, /*extra_rows=*/1);
     ASSERT_EQ(e.solve(), 1);
     std::mt19937 g(seed);
     std::uniform_real_distribution<double> d(-2.0, 2.0);
@@ -416,8 +416,8 @@ TEST_F(PrimalSolve, WarmStartAfterAppendingColumnsWithFillerEntries) {
         if (d(g) > 0.0) c.a.emplace_back(i, static_cast<float>(d(g)));
       c.a.emplace_back(e.M, 1.0f);  // in the bounding row: stays bounded
       c.u = (e.BNDTYP >= 3) ? 2.0 : kBig;
-      gen.spec.extra.push_back(c);
-      e.spec_.extra.push_back(c);
+      gen.lp_data.extra.push_back(c);
+      e.data_.extra.push_back(c);
       int termin = 0;
       try {
         e.append_with_repaj(c);
@@ -428,7 +428,7 @@ TEST_F(PrimalSolve, WarmStartAfterAppendingColumnsWithFillerEntries) {
       }
       SCOPED_TRACE("seed " + std::to_string(seed));
       ASSERT_EQ(termin, 1);
-      EXPECT_EQ(check_optimal(gen.spec, e), "");
+      EXPECT_EQ(check_optimal(gen.lp_data, e), "");
       ++solved;
     }
   }
@@ -439,7 +439,7 @@ TEST_F(PrimalSolve, WarmStartFromTheOptimalBasisNeedsNoIteration) {
   for (unsigned seed = 1; seed <= 60; ++seed) {
     Generated gen = generate(seed);
     if (gen.kind != Kind::kFeasible) continue;
-    EngineLp e(gen.spec);
+    EngineLp e(gen.lp_data);
     ASSERT_EQ(e.solve(), 1);
     const double z = e.Z;
     ASSERT_EQ(e.primal(), 1) << "seed " << seed;

@@ -18,7 +18,7 @@ struct LpColumn {
   double l = 0.0, u = 1.0e30;                  // bounds (BNDTYP 3/4)
 };
 
-struct LpSpec {
+struct LpData {
   int M = 0;
   int BNDTYP = 1;
   double BOUND = 0.0;  // BNDTYP 2
@@ -34,19 +34,19 @@ struct LpSpec {
 // pointers to element 1.
 class EngineLp {
  public:
-  explicit EngineLp(const LpSpec& spec, int pick = 10, int extra_rows = 0)
-      : spec_(spec), ws_(workspace_length(spec, extra_rows)) {
-    M = spec.M;
+  explicit EngineLp(const LpData& lp_data, int pick = 10, int extra_rows = 0)
+      : data_(lp_data), ws_(workspace_length(lp_data, extra_rows)) {
+    M = lp_data.M;
     MAXM = M + extra_rows;
-    MAXN = static_cast<int>(spec.cols.size()) + M + 4;
+    MAXN = static_cast<int>(lp_data.cols.size()) + M + 4;
     int nnz = M;  // the logical columns
-    for (const LpColumn& c : spec.cols) nnz += std::max<int>(1, c.a.size());
+    for (const LpColumn& c : lp_data.cols) nnz += std::max<int>(1, c.a.size());
     COLMAX = M + 1;
     MAXA = nnz + 2 * COLMAX;  // room for columns stored later by XREPAJ
     PICK = pick;
-    BNDTYP = spec.BNDTYP;
-    BOUND = spec.BOUND;
-    NTYPE2 = spec.NTYPE2;
+    BNDTYP = lp_data.BNDTYP;
+    BOUND = lp_data.BOUND;
+    NTYPE2 = lp_data.NTYPE2;
     LENMY = ws_.size();
     MEMORY = ws_.data();
     int IPRINT = 0;
@@ -71,9 +71,9 @@ class EngineLp {
     COLA.assign(COLMAX, 0.0);
     COLI.assign(COLMAX, 0);
     for (int i = 0; i < M; ++i) {
-      B[i] = spec.b[i];
-      ROWTYP[i] = spec.rowtyp[i];
-      if (!spec.blow.empty()) BLOW[i] = spec.blow[i];
+      B[i] = lp_data.b[i];
+      ROWTYP[i] = lp_data.rowtyp[i];
+      if (!lp_data.blow.empty()) BLOW[i] = lp_data.blow[i];
     }
   }
 
@@ -99,7 +99,7 @@ class EngineLp {
 
   // Stores the structural columns (status 0) and their bounds.
   void store_columns() {
-    for (const LpColumn& c : spec_.cols) {
+    for (const LpColumn& c : data_.cols) {
       double CJ = c.c;
       int COLLEN = pack(c);
       if (COLLEN == 0) {  // an empty column is stored as one zero
@@ -172,18 +172,18 @@ class EngineLp {
     finish_column(c, J);
   }
 
-  static int workspace_length(const LpSpec& spec, int extra_rows) {
-    long long m = spec.M + extra_rows + 4;
-    long long n = static_cast<long long>(spec.cols.size()) + spec.M + 5;
-    long long a = 3 * spec.M + 8;
-    for (const LpColumn& c : spec.cols)
+  static int workspace_length(const LpData& lp_data, int extra_rows) {
+    long long m = lp_data.M + extra_rows + 4;
+    long long n = static_cast<long long>(lp_data.cols.size()) + lp_data.M + 5;
+    long long a = 3 * lp_data.M + 8;
+    for (const LpColumn& c : lp_data.cols)
       a += std::max<long long>(1, static_cast<long long>(c.a.size()));
     long long nonzb = m * a / n + 1;
     return static_cast<int>(3 * n + 2 * a + 12 * m + 8 * (nonzb + m) * 4 +
                             4000);
   }
 
-  LpSpec spec_;
+  LpData data_;
   lp::Workspace ws_;
   double* MEMORY = nullptr;
   int LENMY = 0, LENMA = 0, LENMI = 0;

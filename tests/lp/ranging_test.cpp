@@ -18,7 +18,7 @@
 
 namespace {
 
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::PostOptLp;
 using Lines = std::vector<std::string>;
 
@@ -90,8 +90,8 @@ class Ranging : public lp_test::UnitEightTest {};
 void check_rhs_ranges(unsigned seed, int& finite, int& unlimited,
                       int& entered) {
   SCOPED_TRACE("seed " + std::to_string(seed));
-  const LpSpec spec = lp_test::random_lp(seed);
-  PostOptLp e(spec);
+  const LpData lp_data = lp_test::random_lp(seed);
+  PostOptLp e(lp_data);
   if (e.solve() != 1) return;
   const double z0 = e.Z;
   for (int irow = 1; irow <= e.M; ++irow) {
@@ -104,7 +104,7 @@ void check_rhs_ranges(unsigned seed, int& finite, int& unlimited,
       const double sgn = up ? 1.0 : -1.0;
       EXPECT_EQ(r.RATE, sgn * e.UZERO[irow - 1]);
       const double b0 = e.B[irow - 1];
-      PostOptLp t(spec);  // the same LP, to be moved
+      PostOptLp t(lp_data);  // the same LP, to be moved
       ASSERT_EQ(t.solve(), 1);
       ASSERT_EQ(t.BASIS, e.BASIS);
       if (r.PBCODE == 2) {
@@ -138,7 +138,7 @@ void check_rhs_ranges(unsigned seed, int& finite, int& unlimited,
       // LONG: just beyond, the dual simplex brings in ENTER, or finds the
       // LP infeasible when nothing can enter.
       const double h = 1e-3 * (1.0 + alpha);
-      PostOptLp d(spec);
+      PostOptLp d(lp_data);
       ASSERT_EQ(d.solve(), 1);
       d.B[irow - 1] = b0 + sgn * (alpha + h);
       const int dterm = d.dual();
@@ -175,11 +175,11 @@ TEST_F(Ranging, RightHandSideBreakPointsHoldOnTheLp) {
 
 void check_cost_ranges(unsigned seed, int& finite, int& unlimited) {
   SCOPED_TRACE("seed " + std::to_string(seed));
-  const LpSpec spec = lp_test::random_lp(seed);
-  PostOptLp e(spec);
+  const LpData lp_data = lp_test::random_lp(seed);
+  PostOptLp e(lp_data);
   if (e.solve() != 1) return;
   const double z0 = e.Z;
-  const int ncols = static_cast<int>(spec.cols.size());
+  const int ncols = static_cast<int>(lp_data.cols.size());
   for (int j = 1; j <= ncols; ++j) {
     const int s = e.STATUS[j - 1];
     if (s < -1 || s > e.M) continue;
@@ -189,7 +189,7 @@ void check_cost_ranges(unsigned seed, int& finite, int& unlimited) {
       const CostRange r = range_cost(e, j, up);
       const double sgn = up ? 1.0 : -1.0;
       const double c0 = stored_cost(e, j);
-      PostOptLp t(spec);
+      PostOptLp t(lp_data);
       ASSERT_EQ(t.solve(), 1);
       if (s >= 1) {
         EXPECT_EQ(r.RATE, sgn * e.XBZERO[s - 1]);
@@ -275,8 +275,8 @@ TEST_F(Ranging, AllBasicCostsAtOnceAgreeWithOneByOne) {
 // ---- Hand-made cases and failures ------------------------------------------
 
 // max -x1 - x2 subject to x1 + x2 >= 1 (surplus), x1 - x2 <= 2.
-LpSpec small_lp() {
-  LpSpec s;
+LpData small_lp() {
+  LpData s;
   s.M = 2;
   s.BNDTYP = 1;
   s.rowtyp = {-1, 1};

@@ -18,7 +18,7 @@
 namespace {
 
 using lp_test::LpColumn;
-using lp_test::LpSpec;
+using lp_test::LpData;
 using lp_test::PostOptLp;
 
 class SingularUpdate : public lp_test::UnitEightTest {
@@ -33,7 +33,7 @@ class SingularUpdate : public lp_test::UnitEightTest {
 // Three rows, slack basis; column 1 = (1, 0, 0) replacing basis position 2
 // leaves two equal columns.
 TEST_F(SingularUpdate, UpdateRefusesASingularReplacementAndKeepsGoing) {
-  LpSpec s;
+  LpData s;
   s.M = 3;
   s.rowtyp = {1, 1, 1};
   s.b = {1, 2, 3};
@@ -63,7 +63,7 @@ TEST_F(SingularUpdate, UpdateRefusesASingularReplacementAndKeepsGoing) {
 // 0); replacing x3 by x4 leaves the factor update a pivot below its drop
 // level (-6).  x5 offers another way up.  (Values found by a search over
 // random badly scaled bases; all are exact in single precision.)
-LpSpec badly_scaled() {
+LpData badly_scaled() {
   const double b1[3] = {0.004614559467881918, 0.0, -1.2057322263717651};
   const double b2[3] = {4.3414510741968115e-07, 0.00028026683139614761,
                         155.42704772949219};
@@ -76,7 +76,7 @@ LpSpec badly_scaled() {
       if (v[i] != 0.0) c.a.push_back({i + 1, v[i]});
     return c;
   };
-  LpSpec s;
+  LpData s;
   s.M = 3;
   s.rowtyp = {1, 1, 1};
   s.b = {b1[0] + b2[0], b1[1] + b2[1], b1[2] + b2[2]};  // x1 = x2 = 1
@@ -87,7 +87,7 @@ LpSpec badly_scaled() {
 }
 
 TEST_F(SingularUpdate, PrimalSolveRefusesThePivotAndReachesTheOptimum) {
-  const LpSpec s = badly_scaled();
+  const LpData s = badly_scaled();
   PostOptLp e(s);
   e.store_columns();
   e.slack();
