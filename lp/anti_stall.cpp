@@ -270,21 +270,9 @@ void bland_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
   XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
   bland_ratio(BASIS, BASLB, BASUB, INTYP, IOERR, LQ, M, OUTTYP, PIVOT, Q, R,
               STATUS, THETA, UNBDD, UQ, XBZERO, YQ);
-  LEAVE = Q;
-  if (OUTTYP != 0) LEAVE = BASIS[R - 1];
-  if (UNBDD) return;
-  if (std::fabs(PIVOT) <= RVNCOM.EPS3) {
-    PCODE = -1;
-    return;
-  }
-  // The factors are updated before anything else changes, so a basis
-  // change the update finds singular can still be refused.
-  if (OUTTYP != 0 && !lp::update_or_refuse(IOERR, M, MAPI, MEMORY, Q, R)) {
-    PCODE = lp::kSingularUpdate;
-    return;
-  }
-  XUPDX(BASIS, BASLB, BASUB, DQ, INTYP, LQ, M, MAXM, MAXN, N, OUTTYP, Q, R,
-        STATUS, THETA, UQ, XBZERO, YQ, Z);
+  lp::finish_pivot(BASIS, BASLB, BASUB, DQ, INTYP, IOERR, LEAVE, LQ, M, MAPI,
+                   MAXM, MAXN, MEMORY, N, OUTTYP, PCODE, PIVOT, Q, R, STATUS,
+                   THETA, UNBDD, UQ, XBZERO, YQ, Z);
 }
 
 }  // namespace lp

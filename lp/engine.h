@@ -157,6 +157,17 @@ bool update_or_refuse(int& IOERR, int& M, int* MAPI, double* MEMORY, int& Q,
 // STATUS, XBZERO and Z are unchanged, the factors must be rebuilt (XFACT)
 // before the next solve.
 inline constexpr int kSingularUpdate = -2;
+// The part of a pivot that follows its ratio test (shared by XPIVOT and the
+// smallest-index pivot of the anti-stalling mode): LEAVE; nothing more when
+// unbounded; PCODE -1 for a pivot of magnitude at most EPS3;
+// kSingularUpdate for a basis change the factor update refuses; otherwise
+// the factors are updated and XUPDX applies the step.
+void finish_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
+                  int& INTYP, int& IOERR, int& LEAVE, double& LQ, int& M,
+                  int* MAPI, int& MAXM, int& MAXN, double* MEMORY, int& N,
+                  int& OUTTYP, int& PCODE, double& PIVOT, int& Q, int& R,
+                  int* STATUS, double& THETA, bool& UNBDD, double& UQ,
+                  double* XBZERO, double* YQ, double& Z);
 }  // namespace lp
 
 // ---- Slack columns and starting basis ----

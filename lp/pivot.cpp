@@ -36,6 +36,19 @@ void XPIVOT(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
   XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
   XCHUZR(BASIS, BASLB, BASUB, INTYP, IOERR, LQ, M, MAXM, MAXN, N, OUTTYP,
          PIVOT, Q, R, STATUS, THETA, UNBDD, UQ, XBZERO, YQ);
+  lp::finish_pivot(BASIS, BASLB, BASUB, DQ, INTYP, IOERR, LEAVE, LQ, M, MAPI,
+                   MAXM, MAXN, MEMORY, N, OUTTYP, PCODE, PIVOT, Q, R, STATUS,
+                   THETA, UNBDD, UQ, XBZERO, YQ, Z);
+}
+
+namespace lp {
+
+void finish_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
+                  int& INTYP, int& IOERR, int& LEAVE, double& LQ, int& M,
+                  int* MAPI, int& MAXM, int& MAXN, double* MEMORY, int& N,
+                  int& OUTTYP, int& PCODE, double& PIVOT, int& Q, int& R,
+                  int* STATUS, double& THETA, bool& UNBDD, double& UQ,
+                  double* XBZERO, double* YQ, double& Z) {
   LEAVE = Q;
   if (OUTTYP != 0) LEAVE = BASIS[R - 1];
   if (UNBDD) return;
@@ -52,6 +65,8 @@ void XPIVOT(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
   XUPDX(BASIS, BASLB, BASUB, DQ, INTYP, LQ, M, MAXM, MAXN, N, OUTTYP, Q, R,
         STATUS, THETA, UQ, XBZERO, YQ, Z);
 }
+
+}  // namespace lp
 
 // XUPDX: apply the step of an iteration.
 //   In:  Q, DQ, INTYP, LQ, UQ, THETA, R, OUTTYP, YQ(1..M) (transformed).
