@@ -29,12 +29,6 @@ namespace lp {
 
 namespace {
 
-[[noreturn]] void stop_engine(int code, int& IOERR) {
-  int error = code;
-  XSTOP(error, IOERR);
-  io::stop_run(1, "");  // not reached
-}
-
 constexpr int kAtLower = 0;   // STATUS: nonbasic at its lower bound
 constexpr int kAtUpper = -1;  // STATUS: nonbasic at its upper bound
 constexpr int kFree = -2;     // STATUS: free column
@@ -161,13 +155,7 @@ void bland_ratio(int* BASIS, double* BASLB, double* BASUB, int& INTYP,
   const double EPS3 = RVNCOM.EPS3;
 
   // 1. The entering variable's own range.
-  double THETA3 = BIG;
-  if (status(Q) != kFree) THETA3 = UQ - LQ;
-  if (THETA3 < 0.0) {
-    io::Line(IOERR) << "0XCHUZR...LQ= " << io::D(LQ, 16, 8)
-                    << " EXCEEDS UQ= " << io::D(UQ, 16, 8);
-    stop_engine(0, IOERR);
-  }
+  const double THETA3 = lp::entering_range(status(Q), LQ, UQ, IOERR);
   OUTTYP = 0;
   R = 0;
   PIVOT = 1.0;

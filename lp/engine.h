@@ -157,6 +157,9 @@ bool update_or_refuse(int& IOERR, int& M, int* MAPI, double* MEMORY, int& Q,
 // STATUS, XBZERO and Z are unchanged, the factors must be rebuilt (XFACT)
 // before the next solve.
 inline constexpr int kSingularUpdate = -2;
+// The entering variable's own range UQ - LQ (BIG for a free column, status
+// -2); crossed bounds write "0XCHUZR...LQ= .. EXCEEDS UQ= .." and stop.
+double entering_range(int status_q, double& LQ, double& UQ, int& IOERR);
 // The part of a pivot that follows its ratio test (shared by XPIVOT and the
 // smallest-index pivot of the anti-stalling mode): LEAVE; nothing more when
 // unbounded; PCODE -1 for a pivot of magnitude at most EPS3;

@@ -165,13 +165,8 @@ void XCHUZR(int* /*BASIS*/, double* BASLB, double* BASUB, int& INTYP,
   const double ZL = RVNCOM.ZL;
 
   // 2.-3. The entering variable's own range.
-  double THETA1 = BIG, THETA2 = BIG, THETA3 = BIG;
-  if (status(Q) != -2) THETA3 = UQ - LQ;
-  if (THETA3 < 0.0) {
-    io::Line(IOERR) << "0XCHUZR...LQ= " << io::D(LQ, 16, 8)
-                           << " EXCEEDS UQ= " << io::D(UQ, 16, 8);
-    stop_engine(0, IOERR);
-  }
+  double THETA1 = BIG, THETA2 = BIG;
+  const double THETA3 = lp::entering_range(status(Q), LQ, UQ, IOERR);
 
   // 4. A range below ZL: bound flip without looking at the basis.
   OUTTYP = 0;
@@ -270,3 +265,17 @@ void XCHUZR(int* /*BASIS*/, double* BASLB, double* BASUB, int& INTYP,
   // 9. Unbounded when nothing limits the step.
   UNBDD = (OUTTYP == 0 && std::fabs(THETA) >= BIG);
 }
+
+namespace lp {
+
+double entering_range(int status_q, double& LQ, double& UQ, int& IOERR) {
+  const double range = (status_q != -2) ? UQ - LQ : RVNCOM.BIG;
+  if (range < 0.0) {
+    io::Line(IOERR) << "0XCHUZR...LQ= " << io::D(LQ, 16, 8)
+                    << " EXCEEDS UQ= " << io::D(UQ, 16, 8);
+    stop_engine(0, IOERR);
+  }
+  return range;
+}
+
+}  // namespace lp
