@@ -1,7 +1,5 @@
-// gp_testset_test.cpp — the 31 classic GPs of the shared test set: the scan
-// and the full read agree with the sizes listed beside the files and with a
-// count of the records taken straight from the text, and the summary comes
-// out whole (one block of ceil(NVAR/6) lines per term, the last one last).
+// gp_testset_test.cpp — the 31 classic GPs: scan and full read agree with the
+// listed sizes and the record count; the summary comes out whole.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -38,8 +36,6 @@ std::map<std::string, Listed> listed_sizes() {
   return sizes;
 }
 
-// Term records and exponent records told apart by their layout widths
-// (" " I5 " " D15.9 and "  " I5 " " D15.9).
 void count_records(const std::string& text, int& terms, int& pairs) {
   terms = pairs = 0;
   for (const std::string& line : split_lines(text)) {
@@ -80,7 +76,6 @@ TEST_F(DriverGpTestSet, ScanReadAndSummaryAgreeWithTheListedSizes) {
     EXPECT_EQ(NLB, 0);
     EXPECT_EQ(NUB, 0);
 
-    // Arrays exactly as the driver sizes them.
     const int ext = KTTOT + NLB + NUB + NVAR + 1;
     std::vector<double> C(ext), A(NONZER), SLB(NVAR), SUB(NVAR), TEMPOUT(NVAR);
     std::vector<int> KT(MCON + 1), FTERM(MCON + 1), LTERM(MCON + 1),
@@ -95,14 +90,12 @@ TEST_F(DriverGpTestSet, ScanReadAndSummaryAgreeWithTheListedSizes) {
 
     const auto lines = split_lines(read_file(name + ".OUT"));
     const int per_term = (NVAR + 5) / 6;
-    const std::size_t header = 12;  // date, 3 empty, 6 summary lines, empty, titles
+    const std::size_t header = 12;
     ASSERT_EQ(lines.size(), header + static_cast<std::size_t>(kttot) * per_term);
     EXPECT_EQ(lines[header - 1],
               "POSY   TERM   COEFFICIENT             EXPONENTS");
-    // The last term's first line carries posynomial MCON and term KTTOT.
     const std::string& last_first = lines[lines.size() - per_term];
     EXPECT_EQ(last_first.substr(0, 10), io::I(MCON, 5) + io::I(kttot, 5));
-    // Its last line holds the remaining NVAR - 6(per_term - 1) exponents.
     const int rest = NVAR - 6 * (per_term - 1);
     EXPECT_EQ(lines.back().size(),
               static_cast<std::size_t>(23 + 8 * rest));
