@@ -1,39 +1,40 @@
-// gfortran_harness.h — compiles and runs a small Fortran program at test
-// time, so the formatting and reading rules can be checked against the
-// Fortran runtime itself.  Tests skip when gfortran is not on PATH.
+// Compiles and runs a small Fortran program at test time, so that the
+// formatting rules can be checked against the Fortran runtime itself.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 namespace posy_test {
 
-inline bool have_gfortran() {
-  return std::system("gfortran --version >/dev/null 2>&1") == 0;
+inline bool have_gfortran() { return std::system("gfortran --version >/dev/null 2>&1") == 0; }
+
+inline void write_file(const std::string& name, const std::string& text) {
+  std::ofstream(name, std::ios::binary) << text;
 }
 
-// A fresh directory under the system's temporary directory, removed at the
-// end of the test.
+inline std::string read_file(const std::string& name) {
+  std::ostringstream s;
+  s << std::ifstream(name, std::ios::binary).rdbuf();
+  return s.str();
+}
+
+// A fresh temporary directory, removed with the object.
 class TempDir {
  public:
   TempDir() {
-    namespace fs = std::filesystem;
-    std::random_device rd;
-    for (int i = 0; i < 100; ++i) {
-      path_ = fs::temp_directory_path() / ("posy_io_" + std::to_string(rd()));
-      if (fs::create_directory(path_)) return;
-    }
+    std::string t = (std::filesystem::temp_directory_path() / "posy_io_XXXXXX").string();
+    path_ = ::mkdtemp(t.data());
   }
   ~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
 
@@ -41,35 +42,20 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-inline void write_file(const std::string& name, const std::string& text) {
-  std::ofstream(name, std::ios::binary) << text;
-}
-
-inline std::string read_file(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-// Compiles SOURCE in DIR and runs it with INPUT on standard input.  Returns
-// its standard output, or sets ERROR.
+// Compiles SOURCE in DIR, runs it with INPUT on standard input and returns
+// its standard output; on failure sets ERROR.
 inline std::string run_fortran(const TempDir& dir, const std::string& source,
                                const std::string& input, std::string& error) {
   write_file(dir.file("prog.f90"), source);
   write_file(dir.file("input.txt"), input);
-  const std::string compile = "gfortran -O0 -o '" + dir.file("prog") + "' '" +
-                              dir.file("prog.f90") + "' 2>'" + dir.file("cc.err") + "'";
-  if (std::system(compile.c_str()) != 0) {
+  std::string cd = "cd '";
+  cd += dir.path().string();
+  cd += "' && ";
+  if (std::system((cd + "gfortran -O0 -o prog prog.f90 2>cc.err").c_str()) != 0)
     error = "gfortran failed: " + read_file(dir.file("cc.err"));
-    return {};
-  }
-  const std::string run = "cd '" + dir.path().string() + "' && ./prog <input.txt >output.txt";
-  if (std::system(run.c_str()) != 0) {
+  else if (std::system((cd + "./prog <input.txt >output.txt").c_str()) != 0)
     error = "the Fortran program failed";
-    return {};
-  }
-  return read_file(dir.file("output.txt"));
+  return error.empty() ? read_file(dir.file("output.txt")) : std::string();
 }
 
 }  // namespace posy_test
