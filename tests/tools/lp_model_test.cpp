@@ -1,7 +1,5 @@
-// Tests of the mapping of MPS problems onto the engine's form: row kinds,
-// sense, the substitutions for columns without a finite lower bound (checked
-// by evaluating both forms at the same point), bound type choice and
-// workspace sizing.
+// The mapping of MPS problems onto the engine's form: row kinds, sense, and
+// the column substitutions checked by evaluating both forms at one point.
 #include "tools/lp_model.h"
 
 #include <gtest/gtest.h>
@@ -98,77 +96,6 @@ TEST(LpModel, SubstitutionsPreserveRowsAndObjective) {
   for (std::size_t i = 0; i < 3; ++i)
     EXPECT_DOUBLE_EQ(rows[i] - er[i], p.rows[i].rhs - m.B[i]) << i;
   EXPECT_DOUBLE_EQ(rows[2] - er[2], p.rows[2].lower() - m.BLOW[2]);  // ranged row
-}
-
-TEST(LpModel, FixedColumnsLeaveTheEngine) {
-  // f fixed at 2.5 in rows r1 (coefficient 2) and the ranged r2 (3).
-  const MpsProblem p = parse(
-      "NAME\nROWS\n N obj\n L r1\n E r2\nCOLUMNS\n x obj 1 r1 1\n f obj 4 r1 2\n f r2 3\n"
-      "RHS\n rhs r1 10 r2 9\nRANGES\n rng r2 2\nBOUNDS\n FX b f 2.5\nENDATA\n");
-  const EngineModel m = tools::build_engine_model(p);
-  ASSERT_EQ(m.columns.size(), 1u);
-  EXPECT_EQ(m.map[1].form, tools::ColumnForm::kFixed);
-  EXPECT_EQ(m.B[0], 10.0 - 5.0);
-  EXPECT_EQ(m.B[1], 11.0 - 7.5);
-  EXPECT_EQ(m.BLOW[1], 9.0 - 7.5);
-  EXPECT_EQ(m.BNDTYP, 4);  // the two-sided row
-  const std::vector<double> x = tools::file_values(m, {3.0});
-  EXPECT_EQ(x, (std::vector<double>{3.0, 2.5}));
-  // Objective x + 4 f at x = 3: engine Z = -3 (minimisation), constant 10.
-  EXPECT_EQ(tools::file_objective(m, -3.0), 13.0);
-}
-
-TEST(LpModel, EmptyColumnsAndNoRows) {
-  const MpsProblem p = parse("NAME\nROWS\n N obj\nCOLUMNS\n x obj 1\n y obj -1\nENDATA\n");
-  const EngineModel m = tools::build_engine_model(p);
-  EXPECT_TRUE(m.dummy_row);
-  EXPECT_EQ(m.M, 1);
-  EXPECT_EQ(m.ROWTYP[0], tools::kRowFree);
-  for (const auto& c : m.columns) {
-    EXPECT_EQ(c.rows, std::vector<int>{1});
-    EXPECT_EQ(c.values, std::vector<double>{0.0});
-  }
-  EXPECT_EQ(m.nonzeros, 2);
-  EXPECT_EQ(m.colmax, 1);
-}
-
-// The sizes satisfy the workspace map's own demands: a fixed part that fits,
-// and factor room of at least three times its estimate of basis nonzeros.
-TEST(LpModel, WorkspaceSizes) {
-  const MpsProblem p = parse(
-      "NAME\nROWS\n N obj\n L a\n L b\n L c\nCOLUMNS\n x a 1 b 1\n x c 1\n y a 1\n z b 2\nENDATA\n");
-  const EngineModel m = tools::build_engine_model(p);
-  for (int bndtyp : {1, 4}) {
-    EngineModel mm = m;
-    mm.BNDTYP = bndtyp;
-    const tools::EngineSizes s = tools::engine_sizes(mm);
-    EXPECT_EQ(s.MAXM, 3);
-    EXPECT_EQ(s.MAXN, 6);
-    EXPECT_EQ(s.MAXA, 8);
-    EXPECT_TRUE(s.fits_int32);
-    const auto r4 = [](std::int64_t v) { return (v + 3) / 4 * 4; };
-    const std::int64_t lmaxa = r4(s.MAXA), lmaxm = r4(s.MAXM), lmaxn = r4(s.MAXN);
-    const std::int64_t mapa9 = 1 + (bndtyp == 4 ? lmaxn : 0) + lmaxn / 2 + lmaxa / 2 + lmaxn / 2 + 1 +
-                               lmaxa / 2 + 2;
-    const std::int64_t memreq = mapa9 + lmaxm + 10 * (lmaxm / 2) + 4;
-    const std::int64_t left = s.LENMY - memreq;
-    ASSERT_GT(left, 0);
-    std::int64_t ia = static_cast<std::int64_t>(static_cast<float>(left / 2)) - 8;
-    ia = r4(ia);
-    const auto dense = static_cast<float>(lmaxa) / static_cast<float>(lmaxn * lmaxm);
-    const auto nonzb = static_cast<std::int64_t>(static_cast<float>(lmaxm * lmaxm) * dense);
-    EXPECT_GE(static_cast<float>(ia) / static_cast<float>(nonzb), 3.0f);
-    EXPECT_GE(ia, s.IA);
-    // The last slot the map uses lies inside the workspace.
-    EXPECT_LE(mapa9 + 2 + 2 * ia + lmaxm + 10 * (lmaxm / 2), s.LENMY);
-  }
-  // A larger factor store on request.
-  EXPECT_GT(tools::engine_sizes(m, 4.0).IA, tools::engine_sizes(m).IA);
-  EXPECT_LT(tools::engine_sizes(m, 0.01).IA, tools::engine_sizes(m).IA);
-  // Sizes beyond 32-bit integers are flagged.
-  EngineModel huge = m;
-  huge.nonzeros = std::int64_t{1} << 31;
-  EXPECT_FALSE(tools::engine_sizes(huge).fits_int32);
 }
 
 }  // namespace
