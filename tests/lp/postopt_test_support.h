@@ -24,10 +24,9 @@ inline double f32_up(double v) {
   return f;
 }
 
-// A random LP that is feasible (a point X0 within the bounds satisfies
-// every row) and bounded (every column has a finite lower bound and a row
-// bounds the sum of all columns).  Every bound type and row type occurs;
-// small integer data make degenerate vertices common.
+// A random feasible (a point X0 within the bounds satisfies every row) and
+// bounded (a last row bounds the sum of all columns) LP of every bound and
+// row type; small integer data make degenerate vertices common.
 inline LpData random_lp(unsigned seed, int maxm = 8, int maxn = 14) {
   std::mt19937 g(seed);
   auto uni = [&](int lo, int hi) {
@@ -192,19 +191,6 @@ inline LpData one_row(double b, std::vector<LpColumn> cols, int bndtyp = 1) {
   s.b = {b};
   s.blow = {0.0};
   s.cols = std::move(cols);
-  return s;
-}
-
-// max x1 subject to x1 = 1 (row 2) and a free row 4 x1 + s = 0 (row 1):
-// the free slack s is basic at -4 and falls by 4 per unit of row 2.
-inline LpData free_row_lp() {
-  LpData s;
-  s.M = 2;
-  s.BNDTYP = 1;
-  s.rowtyp = {-2, 0};
-  s.b = {0.0, 1.0};
-  s.blow = {0.0, 0.0};
-  s.cols = {{1.0, {{1, 4.0}, {2, 1.0}}}};
   return s;
 }
 

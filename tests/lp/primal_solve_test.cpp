@@ -1,9 +1,7 @@
-// Whole solves of random LPs by the primal driver, each checked by an
-// optimality test written here: with the data rounded to 32-bit reals (as
-// the store holds it), the returned solution must be primal feasible, the
-// returned prices dual feasible, and the two complementary.  Infeasible
-// LPs must end with TERMIN 3; unbounded ones with TERMIN 2 and a column
-// that is a true unbounded ray.  Every row type and bound type occurs.
+// Whole solves of random LPs checked by an independent optimality test:
+// with the data as the store holds it (32-bit), the solution must be primal
+// feasible, the prices dual feasible, the two complementary.  Infeasible
+// LPs must end with TERMIN 3; unbounded ones with TERMIN 2 and a true ray.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "primal_support.h"
+#include "postopt_test_support.h"
 #include "store_test_support.h"
 
 namespace {
@@ -34,146 +32,45 @@ struct Generated {
   Kind kind = Kind::kFeasible;
 };
 
-float rnd_value(std::mt19937& g, bool integers) {
-  if (integers) {
-    std::uniform_int_distribution<int> d(-3, 3);
-    int v = d(g);
-    return static_cast<float>(v == 0 ? 1 : v);
-  }
-  std::uniform_real_distribution<double> d(-2.0, 2.0);
-  return static_cast<float>(d(g));
-}
-
-// A random LP that is feasible (a point X0 within the bounds satisfies
-// every row) and bounded (a row bounds the sum of all columns from above,
-// and every column has a lower bound), then possibly made infeasible or
-// unbounded by an added row pair or column.
+// A random feasible bounded LP, possibly made infeasible (a row pair or a
+// column fixed below its lower bound) or unbounded (a profitable column
+// relaxing the bounding row, which is the last row).
 Generated generate(unsigned seed, int maxm = 10, int maxn = 18) {
-  std::mt19937 g(seed);
+  Generated out;
+  LpData& s = out.lp_data;
+  s = lp_test::random_lp(seed, maxm, maxn);
+  std::mt19937 g(seed * 31u + 7u);
   auto uni = [&](int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(g);
   };
-  auto real = [&](double lo, double hi) {
-    return std::uniform_real_distribution<double>(lo, hi)(g);
-  };
-  Generated out;
-  LpData& s = out.lp_data;
-  const int mrand = uni(1, maxm);
-  const int n = uni(1, maxn);
-  s.BNDTYP = uni(1, 4);
-  const bool integers = uni(0, 1) == 1;  // small integers: degeneracy
-  const double density = real(0.2, 0.7);
-  if (s.BNDTYP == 2) {
-    s.BOUND = static_cast<float>(real(0.5, 4.0));
-    s.NTYPE2 = uni(0, n);
-  }
+  const int n = static_cast<int>(s.cols.size()), bounding = s.M;
   const int kindpick = uni(0, 9);
   out.kind = kindpick < 7 ? Kind::kFeasible
              : kindpick < 9 ? Kind::kInfeasible
                             : Kind::kUnbounded;
-
-  // Columns, bounds and the feasible point.
-  std::vector<double> x0(n);
-  for (int j = 0; j < n; ++j) {
-    LpColumn c;
-    c.c = static_cast<float>(integers ? uni(-4, 4) : real(-3.0, 3.0));
-    double l = 0.0, u = kBig;
-    if (s.BNDTYP == 2 && j + 1 <= s.NTYPE2) u = s.BOUND;
-    if (s.BNDTYP >= 3 && uni(0, 2) > 0) u = static_cast<float>(real(0.0, 5.0));
-    if (s.BNDTYP >= 3 && uni(0, 5) == 0) u = 0.0;  // fixed at zero
-    if (s.BNDTYP == 4 && uni(0, 1) == 1) {
-      l = static_cast<float>(real(-3.0, 1.0));
-      if (u < kBig) u = std::max(u, l + (uni(0, 4) == 0 ? 0.0 : 1.0));
-      u = (u < kBig) ? static_cast<float>(u) : u;
-    }
-    c.l = l;
-    c.u = u;
-    // The point: often at a bound (degenerate vertices).
-    const int where = uni(0, 3);
-    if (where == 0 || (where == 1 && u >= kBig))
-      x0[j] = l;
-    else if (where == 1)
-      x0[j] = u;
-    else
-      x0[j] = l + real(0.0, std::min(u, l + 3.0) - l);
-    s.cols.push_back(c);
-  }
-  for (int i = 1; i <= mrand; ++i)
-    for (int j = 0; j < n; ++j)
-      if (real(0.0, 1.0) < density)
-        s.cols[j].a.emplace_back(i, rnd_value(g, integers));
-
-  // Row types and right-hand sides from the point's activities.
-  for (int i = 1; i <= mrand; ++i) {
-    double act = 0.0;
-    for (int j = 0; j < n; ++j)
-      for (auto [r, v] : s.cols[j].a)
-        if (r == i) act += v * x0[j];
-    int type;
-    do {
-      const int pick = uni(0, 6);
-      const int types[] = {0, 1, 2, -1, -2, 5, -3};
-      type = types[pick];
-    } while (type == 2 && s.BNDTYP < 3);
-    const bool tight = uni(0, 1) == 0;
-    const double gap = tight ? 0.0 : real(0.0, 2.0);
-    double b = act, blow = 0.0;
-    switch (type) {
-      case 0: b = act; break;
-      case 1: case 5: b = act + gap; break;
-      case -1: b = act - gap; break;
-      case 2: b = act + gap; blow = act - (uni(0, 1) ? 0.0 : real(0.0, 2.0));
-        break;
-      default: b = real(-5.0, 5.0); break;  // free row
-    }
+  auto add_row = [&](int type, double b) {
+    ++s.M;
     s.rowtyp.push_back(type);
     s.b.push_back(b);
-    s.blow.push_back(blow);
-  }
-  // The bounding row: sum of all columns at most (sum of X0) + slack.
-  {
-    double sum = 0.0;
-    for (int j = 0; j < n; ++j) sum += x0[j];
-    const int row = mrand + 1;
-    for (int j = 0; j < n; ++j) s.cols[j].a.emplace_back(row, 1.0);
-    s.rowtyp.push_back(1);
-    s.b.push_back(sum + (uni(0, 1) ? 0.0 : real(0.0, 3.0)));
     s.blow.push_back(0.0);
-  }
-  int m = mrand + 1;
+  };
   if (out.kind == Kind::kInfeasible) {
-    if (uni(0, 1) == 0 || n < 1) {
-      // The same form at most 1 and at least 2.
-      const int j1 = uni(0, n - 1), j2 = uni(0, n - 1);
+    const int j1 = uni(0, n - 1), j2 = uni(0, n - 1);
+    if (uni(0, 1) == 0) {  // the same form at most 1 and at least 2
       for (int t = 0; t < 2; ++t) {
-        ++m;
-        s.cols[j1].a.emplace_back(m, 1.0);
-        if (j2 != j1) s.cols[j2].a.emplace_back(m, -2.0);
-        s.rowtyp.push_back(t == 0 ? 1 : -1);
-        s.b.push_back(t == 0 ? 1.0 : 2.0);
-        s.blow.push_back(0.0);
+        add_row(t == 0 ? 1 : -1, t == 0 ? 1.0 : 2.0);
+        s.cols[j1].a.emplace_back(s.M, 1.0);
+        if (j2 != j1) s.cols[j2].a.emplace_back(s.M, -2.0);
       }
     } else {
-      // One column equal to a value below its lower bound.
-      const int j = uni(0, n - 1);
-      ++m;
-      s.cols[j].a.emplace_back(m, 1.0);
-      s.rowtyp.push_back(0);
-      s.b.push_back(s.cols[j].l - 1.0);
-      s.blow.push_back(0.0);
+      add_row(0, s.cols[j1].l - 1.0);
+      s.cols[j1].a.emplace_back(s.M, 1.0);
     }
   }
   if (out.kind == Kind::kUnbounded) {
-    // A profitable column that only relaxes the bounding row.
-    LpColumn c;
-    c.c = 1.0;
-    c.a = {{mrand + 1, -1.0}};
-    c.l = 0.0;
-    c.u = kBig;
-    s.cols.push_back(c);
-    if (s.BNDTYP == 2) s.NTYPE2 = std::min<int>(s.NTYPE2, n);
+    s.cols.push_back(LpColumn{1.0, {{bounding, -1.0}}, 0.0, kBig});
+    s.NTYPE2 = std::min<int>(s.NTYPE2, n);
   }
-  s.M = m;
   return out;
 }
 
@@ -184,8 +81,8 @@ struct Bounds {
 
 Bounds column_bounds(const LpData& s, int j) {
   const int ns = static_cast<int>(s.cols.size());
-  if (j <= ns || j > ns + s.M) {
-    const LpColumn& c = j <= ns ? s.cols[j - 1] : s.extra[j - ns - s.M - 1];
+  if (j <= ns) {
+    const LpColumn& c = s.cols[j - 1];
     switch (s.BNDTYP) {
       case 1: return {0.0, kBig};
       case 2: return {0.0, j <= s.NTYPE2 ? s.BOUND : kBig};
@@ -205,8 +102,8 @@ Bounds column_bounds(const LpData& s, int j) {
 std::vector<double> dense_column(const LpData& s, int j, double& cost) {
   std::vector<double> a(s.M, 0.0);
   const int ns = static_cast<int>(s.cols.size());
-  if (j <= ns || j > ns + s.M) {
-    const LpColumn& c = j <= ns ? s.cols[j - 1] : s.extra[j - ns - s.M - 1];
+  if (j <= ns) {
+    const LpColumn& c = s.cols[j - 1];
     cost = static_cast<float>(c.c);
     for (auto [r, v] : c.a) a[r - 1] += static_cast<float>(v);
   } else {
@@ -268,8 +165,6 @@ std::vector<double> dense_solve(const LpData& s, EngineLp& e,
     std::vector<double> col = dense_column(s, e.BASIS[k], c);
     for (int i = 0; i < m; ++i) bm[i][k] = col[i];
   }
-  std::vector<int> perm(m);
-  for (int i = 0; i < m; ++i) perm[i] = i;
   for (int k = 0; k < m; ++k) {
     int p = k;
     for (int i = k + 1; i < m; ++i)
@@ -325,7 +220,7 @@ std::string check_ray(const LpData& s, EngineLp& e) {
 class PrimalSolve : public UnitEightTest {};
 
 struct Tally {
-  int optimal = 0, infeasible = 0, unbounded = 0, degenerate = 0, iters = 0;
+  int optimal = 0, infeasible = 0, unbounded = 0;
 };
 
 void solve_and_check(unsigned seed, int factor, int look, int pick,
@@ -337,17 +232,11 @@ void solve_and_check(unsigned seed, int factor, int look, int pick,
   const int termin = e.solve();
   SCOPED_TRACE("seed " + std::to_string(seed));
   EXPECT_EQ(e.LOOK, look) << "LOOK restored";
-  tally.iters += e.ITER1 + e.ITER2;
   switch (gen.kind) {
     case Kind::kFeasible:
       ASSERT_EQ(termin, 1);
       EXPECT_EQ(check_optimal(gen.lp_data, e), "");
       ++tally.optimal;
-      for (int i = 0; i < e.M; ++i)
-        if (e.XBZERO[i] == 0.0) {
-          ++tally.degenerate;
-          break;
-        }
       break;
     case Kind::kInfeasible:
       EXPECT_EQ(termin, 3);
@@ -363,90 +252,22 @@ void solve_and_check(unsigned seed, int factor, int look, int pick,
 
 TEST_F(PrimalSolve, RandomLpsWithTheSolversSettings) {
   Tally t;
-  for (unsigned seed = 1; seed <= 300; ++seed) {
+  for (unsigned seed = 1; seed <= 200; ++seed) {
     solve_and_check(seed, 50, 200, 10, t);
     if (HasFatalFailure()) return;
   }
-  std::printf("optimal %d infeasible %d unbounded %d degenerate %d iters %d\n",
-              t.optimal, t.infeasible, t.unbounded, t.degenerate, t.iters);
-  EXPECT_GT(t.optimal, 150);
-  EXPECT_GT(t.infeasible, 30);
-  EXPECT_GT(t.unbounded, 10);
-  EXPECT_GT(t.degenerate, 50);
+  EXPECT_GT(t.optimal, 100);
+  EXPECT_GT(t.infeasible, 20);
+  EXPECT_GT(t.unbounded, 6);
 }
 
 TEST_F(PrimalSolve, RandomLpsWithSmallWindowsAndFrequentRefactorisation) {
   Tally t;
-  for (unsigned seed = 1001; seed <= 1300; ++seed) {
+  for (unsigned seed = 1001; seed <= 1150; ++seed) {
     solve_and_check(seed, 2, 3, 2, t);
     if (HasFatalFailure()) return;
   }
-  EXPECT_GT(t.optimal, 150);
-}
-
-TEST_F(PrimalSolve, LargerRandomLpsExerciseUpdatesAndRefactorisation) {
-  Tally t;
-  for (unsigned seed = 5001; seed <= 5100; ++seed) {
-    solve_and_check(seed, seed % 2 ? 50 : 7, seed % 3 ? 200 : 11, 10, t, 40,
-                    90);
-    if (HasFatalFailure()) return;
-  }
-  std::printf("optimal %d infeasible %d unbounded %d degenerate %d iters %d\n",
-              t.optimal, t.infeasible, t.unbounded, t.degenerate, t.iters);
-  EXPECT_GT(t.optimal, 50);
-  EXPECT_GT(t.iters, 2000);
-}
-
-TEST_F(PrimalSolve, WarmStartAfterAppendingColumnsWithFillerEntries) {
-  // As the column-generation solver does: solve, append columns through
-  // XREPAJ (each reserving COLMAX positions, filler entries naming row
-  // MAXM = M + 1), solve again from the last basis.
-  int solved = 0;
-  for (unsigned seed = 7001; seed <= 7100; ++seed) {
-    Generated gen = generate(seed);
-    if (gen.kind != Kind::kFeasible) continue;
-    EngineLp e(gen.lp_data, 10, /*extra_rows=*/1);
-    ASSERT_EQ(e.solve(), 1);
-    std::mt19937 g(seed);
-    std::uniform_real_distribution<double> d(-2.0, 2.0);
-    for (int round = 0; round < 2; ++round) {
-      LpColumn c;
-      c.c = static_cast<float>(d(g) + 1.0);
-      for (int i = 1; i < e.M; ++i)
-        if (d(g) > 0.0) c.a.emplace_back(i, static_cast<float>(d(g)));
-      c.a.emplace_back(e.M, 1.0f);  // in the bounding row: stays bounded
-      c.u = (e.BNDTYP >= 3) ? 2.0 : kBig;
-      gen.lp_data.extra.push_back(c);
-      e.data_.extra.push_back(c);
-      int termin = 0;
-      try {
-        e.append_with_repaj(c);
-        termin = e.primal();
-      } catch (const lp_test::Stopped&) {
-        for (const std::string& l : lines()) ADD_FAILURE() << l;
-        return;
-      }
-      SCOPED_TRACE("seed " + std::to_string(seed));
-      ASSERT_EQ(termin, 1);
-      EXPECT_EQ(check_optimal(gen.lp_data, e), "");
-      ++solved;
-    }
-  }
-  EXPECT_GT(solved, 80);
-}
-
-TEST_F(PrimalSolve, WarmStartFromTheOptimalBasisNeedsNoIteration) {
-  for (unsigned seed = 1; seed <= 60; ++seed) {
-    Generated gen = generate(seed);
-    if (gen.kind != Kind::kFeasible) continue;
-    EngineLp e(gen.lp_data);
-    ASSERT_EQ(e.solve(), 1);
-    const double z = e.Z;
-    ASSERT_EQ(e.primal(), 1) << "seed " << seed;
-    EXPECT_EQ(e.ITER1, 0);
-    EXPECT_EQ(e.ITER2, 0);
-    EXPECT_NEAR(e.Z, z, 1e-9 * std::max(1.0, std::fabs(z)));
-  }
+  EXPECT_GT(t.optimal, 75);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// primal_support.h — a small LP held in the engine for the primal simplex
-// tests: columns stored through the column store, the slack basis, the
-// primal driver, and every array the routines need, sized generously.
+// primal_support.h — a small LP held in the engine: stored columns, the
+// slack basis, the primal driver and every array they need.
 #pragma once
 
 #include <algorithm>
@@ -27,11 +26,8 @@ struct LpData {
   std::vector<double> b;       // 1..M
   std::vector<double> blow;    // 1..M (two-sided rows)
   std::vector<LpColumn> cols;  // structural columns
-  std::vector<LpColumn> extra; // columns stored after the logical ones
 };
 
-// The engine's state for one LP.  Arrays are zero-based vectors passed as
-// pointers to element 1.
 class EngineLp {
  public:
   explicit EngineLp(const LpData& lp_data, int pick = 10, int extra_rows = 0)
@@ -156,20 +152,6 @@ class EngineLp {
       UJ = BOUND;
     }
     return (s == -1) ? UJ : LJ;
-  }
-
-  // Stores column C with XREPAJ as column N+1 (reserving COLMAX positions,
-  // filler entries in row MAXM) at its lower bound, as a column-generation
-  // caller does between solves.
-  void append_with_repaj(const LpColumn& c) {
-    double CJ = c.c;
-    int COLLEN = pack(c);
-    int J = N + 1;
-    int NEWN = N + 1;
-    XREPAJ(CJ, COLA.data(), COLI.data(), COLLEN, COLMAX, IOERR, J, LENMA,
-           LENMY, MAPA, MEMORY, NEWN, MAXA, MAXN, MAXM);
-    N = NEWN;
-    finish_column(c, J);
   }
 
   static int workspace_length(const LpData& lp_data, int extra_rows) {

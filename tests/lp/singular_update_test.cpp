@@ -1,7 +1,5 @@
-// A basis change the factor update finds singular: the update refuses it
-// instead of stopping the program, the basis is left as it was, and the
-// primal simplex refactorises, counts the candidate as a refused pivot and
-// goes on to the optimum.
+// A singular basis change is refused by the update, the basis kept, and
+// the primal simplex goes on to the optimum.
 
 #include <gtest/gtest.h>
 
@@ -56,13 +54,9 @@ TEST_F(SingularUpdate, UpdateRefusesASingularReplacementAndKeepsGoing) {
   EXPECT_TRUE(logged("XUPDAT...SINGULAR UPDATE REFUSED  Q=     1  R=     2"));
 }
 
-// A badly scaled basis {x1, x2, x3} (entries from 1e-7 to 155) with x3 = 0
-// (degenerate) and an entering x4 that is a combination of x1 and x2 up to
-// single-precision rounding.  The transformed x4 has 2.6e-6 at position 3,
-// above the 1e-6 pivot test, and the ratio test takes position 3 (ratio
-// 0); replacing x3 by x4 leaves the factor update a pivot below its drop
-// level (-6).  x5 offers another way up.  (Values found by a search over
-// random badly scaled bases; all are exact in single precision.)
+// A badly scaled degenerate basis {x1, x2, x3} (x3 = 0) and an entering x4
+// that is a combination of x1 and x2 up to 32-bit rounding: the ratio test
+// takes position 3, and the update finds the replacement singular.
 LpData badly_scaled() {
   const double b1[3] = {0.004614559467881918, 0.0, -1.2057322263717651};
   const double b2[3] = {4.3414510741968115e-07, 0.00028026683139614761,
