@@ -1,5 +1,4 @@
-// Slack basis of every row type, solves after a column replacement, and a
-// singular basis.
+// Slack basis of every row type, and a singular basis.
 
 #include <gtest/gtest.h>
 
@@ -53,34 +52,6 @@ TEST_F(Basis, SlackBasisHasOneLogicalPerRowType) {
   }
   for (int i = 0; i < e.MAXM; ++i) EXPECT_EQ(e.UZERO[i], 0.0);
   EXPECT_EQ(e.Z, 0.0);
-}
-
-TEST_F(Basis, ReplacedColumnSolvesToItsUnitVector) {
-  LpData s;
-  s.M = 3;
-  s.rowtyp = {1, 1, 1};
-  s.b = {1, 2, 3};
-  s.cols = {LpColumn{1.0, {{1, 2.0}, {2, 1.0}, {3, -1.0}}}};
-  EngineLp e(s);
-  e.store_columns();
-  e.slack();
-  const std::vector<double> a{2.0, 1.0, -1.0};
-  std::vector<double> y = a;
-  XFTRAN(y.data(), e.IOERR, e.LENMI, e.LENMY, e.M, e.MAPI, e.MAXM, e.MEMORY);
-  int R = 2, UCODE = 0;
-  XUPDAT(e.IOERR, e.LENMI, e.LENMY, e.M, e.MAPI, e.MEMORY, R, UCODE);
-  EXPECT_EQ(UCODE, 1);
-  y = a;
-  XFTRAN(y.data(), e.IOERR, e.LENMI, e.LENMY, e.M, e.MAPI, e.MAXM, e.MEMORY);
-  EXPECT_NEAR(y[0], 0.0, 1e-15);
-  EXPECT_NEAR(y[1], 1.0, 1e-15);
-  EXPECT_NEAR(y[2], 0.0, 1e-15);
-  // The transposed solve agrees: u B = e2 for the new basis.
-  std::vector<double> u{0.0, 1.0, 0.0};
-  XBTRAN(e.IOERR, e.LENMI, e.LENMY, e.M, e.MAPI, e.MAXM, e.MEMORY, u.data());
-  EXPECT_NEAR(u[0] * 2.0 + u[1] * 1.0 - u[2], 1.0, 1e-15);
-  EXPECT_NEAR(u[0], 0.0, 1e-15);
-  EXPECT_NEAR(u[2], 0.0, 1e-15);
 }
 
 TEST_F(Basis, SingularBasisStopsAfterThePackagesReport) {

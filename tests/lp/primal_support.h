@@ -48,19 +48,11 @@ class EngineLp {
     int IPRINT = 0;
     XMAPS(IPRINT, BNDTYP, IOERR, LENMA, LENMI, LENMY, MAPA, MAPI, MAXA, MAXM,
           MAXN, MEMORY);
-    B.assign(MAXM, 0.0);
-    BLOW.assign(MAXM, 0.0);
-    BASCB.assign(MAXM, 0.0);
-    BASLB.assign(MAXM, 0.0);
-    BASUB.assign(MAXM, 0.0);
-    UZERO.assign(MAXM, 0.0);
-    XBZERO.assign(MAXM, 0.0);
-    YQ.assign(MAXM, 0.0);
-    BASIS.assign(MAXM, 0);
-    ROWTYP.assign(MAXM, 0);
+    for (auto* v : {&B, &BLOW, &BASCB, &BASLB, &BASUB, &UZERO, &XBZERO, &YQ})
+      v->assign(MAXM, 0.0);
+    for (auto* v : {&BASIS, &ROWTYP}) v->assign(MAXM, 0);
+    for (auto* v : {&CAND, &CANDL}) v->assign(PICK, 0);
     STATUS.assign(MAXN, 0);
-    CAND.assign(PICK, 0);
-    CANDL.assign(PICK, 0);
     CANDCJ.assign(PICK, 0.0);
     CANDA.assign(static_cast<size_t>(COLMAX) * PICK, 0.0);
     CANDI.assign(static_cast<size_t>(COLMAX) * PICK, 0);

@@ -8,9 +8,7 @@
 #include <vector>
 
 #include "lp/engine.h"
-#include "lp/workspace.h"
 #include "postopt_test_support.h"
-#include "primal_support.h"
 #include "store_test_support.h"
 
 namespace {
@@ -27,32 +25,6 @@ class SingularUpdate : public lp_test::UnitEightTest {
     return false;
   }
 };
-
-// Three rows, slack basis; column 1 = (1, 0, 0) replacing basis position 2
-// leaves two equal columns.
-TEST_F(SingularUpdate, UpdateRefusesASingularReplacementAndKeepsGoing) {
-  LpData s;
-  s.M = 3;
-  s.rowtyp = {1, 1, 1};
-  s.b = {1, 2, 3};
-  s.cols = {LpColumn{1.0, {{1, 1.0}}}};
-  PostOptLp e(s);
-  e.store_columns();
-  e.slack();
-  std::vector<double> y{1.0, 0.0, 0.0};
-  XFTRAN(y.data(), e.IOERR, e.LENMI, e.LENMY, e.M, e.MAPI, e.MAXM, e.MEMORY);
-  int Q = 1, R = 2;
-  EXPECT_FALSE(lp::update_or_refuse(e.IOERR, e.M, e.MAPI, e.MEMORY, Q, R));
-  // The unchanged basis factorises again and solves as before.
-  EXPECT_GE(lp::factorise(e.BASIS.data(), e.COLA.data(), e.COLI.data(),
-                          e.COLMAX, e.IOERR, e.LENMA, e.LENMY, e.M,
-                          e.MAPA, e.MAPI, e.MEMORY),
-            0.0);
-  y = {4.0, 5.0, 6.0};
-  XFTRAN(y.data(), e.IOERR, e.LENMI, e.LENMY, e.M, e.MAPI, e.MAXM, e.MEMORY);
-  EXPECT_EQ(y, (std::vector<double>{4.0, 5.0, 6.0}));
-  EXPECT_TRUE(logged("XUPDAT...SINGULAR UPDATE REFUSED  Q=     1  R=     2"));
-}
 
 // A badly scaled degenerate basis {x1, x2, x3} (x3 = 0) and an entering x4
 // that is a combination of x1 and x2 up to 32-bit rounding: the ratio test
