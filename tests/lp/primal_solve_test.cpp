@@ -223,8 +223,8 @@ struct Tally {
 };
 
 void solve_and_check(unsigned seed, int factor, int look, int pick,
-                     Tally& tally, int maxm = 10, int maxn = 18) {
-  Generated gen = generate(seed, maxm, maxn);
+                     Tally& tally) {
+  Generated gen = generate(seed);
   EngineLp e(gen.lp_data, pick);
   e.FACTOR = factor;
   e.LOOK = look;
@@ -249,24 +249,19 @@ void solve_and_check(unsigned seed, int factor, int look, int pick,
   }
 }
 
-TEST_F(PrimalSolve, RandomLpsWithTheSolversSettings) {
-  Tally t;
-  for (unsigned seed = 1; seed <= 300; ++seed) {
-    solve_and_check(seed, 50, 200, 10, t);
-    if (HasFatalFailure()) return;
+// The solver's settings, then small windows and frequent refactorisation.
+TEST_F(PrimalSolve, RandomLpsUnderTwoSettings) {
+  const int settings[2][4] = {{1, 50, 200, 10}, {1001, 2, 3, 2}};
+  for (const auto& [first, factor, look, pick] : settings) {
+    Tally t;
+    for (unsigned seed = first; seed < first + 300u; ++seed) {
+      solve_and_check(seed, factor, look, pick, t);
+      if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(t.optimal, 150);
+    EXPECT_GT(t.infeasible, 30);
+    EXPECT_GT(t.unbounded, 10);
   }
-  EXPECT_GT(t.optimal, 150);
-  EXPECT_GT(t.infeasible, 30);
-  EXPECT_GT(t.unbounded, 10);
-}
-
-TEST_F(PrimalSolve, RandomLpsWithSmallWindowsAndFrequentRefactorisation) {
-  Tally t;
-  for (unsigned seed = 1001; seed <= 1300; ++seed) {
-    solve_and_check(seed, 2, 3, 2, t);
-    if (HasFatalFailure()) return;
-  }
-  EXPECT_GT(t.optimal, 150);
 }
 
 }  // namespace

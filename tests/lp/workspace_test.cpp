@@ -44,7 +44,7 @@ TEST(WorkspaceMapArithmetic, PlacesColumnStoreSlicesByBoundType) {
 }
 
 TEST(WorkspaceMapArithmetic, SplitsWhatIsLeftBetweenFactorValuesAndIndices) {
-  // Fixed part 76 slots; LEFT 124; IA = 62 - 8 = 54 -> 56.
+  // 76 fixed slots; LEFT 124; IA = 62 - 8 = 54 -> 56.
   const lp::MapPlan p = lp::plan_workspace(1, 200, 10, 5, 7);
   EXPECT_EQ(p.MEMREQ, 76);
   EXPECT_EQ(p.LEFT, 124);
