@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "io/edit.h"
 #include "io/one_based.h"
@@ -196,8 +197,66 @@ inline void dual_ratio_row(const char* NAME, int R, double* BETAR,
   }
 }
 
+// One step of iterative refinement of the basic values and of the prices,
+// each taken only when its residual exceeds its tolerance (EPS2 primal,
+// EPS1 dual), so a solution that already passes the accuracy check is left
+// as it is.  The factor solves treat a component whose numerator is below
+// SMALL (1.0E-10) as exactly zero; a small true component behind a small
+// pivot can thus be lost from a solve of a well-conditioned basis.  The
+// correction is therefore solved for the residual scaled to a largest
+// entry of 1 and scaled back.  Z is recomputed when the values change.
+inline void refine(double* B, double* BASCB, int* BASIS, int& BNDTYP,
+                   double& BOUND, double* COLA, int* COLI, int& COLMAX,
+                   int& IOERR, int& LENMA, int& LENMI, int& LENMY, int& M,
+                   int* MAPA, int* MAPI, int& MAXM, int& MAXN, double* MEMORY,
+                   int& N, int* STATUS, double* UZERO, double* XBZERO,
+                   double& Z) {
+  std::vector<double> work(static_cast<std::size_t>(std::max(MAXM, 1)), 0.0);
+  // Primal residual B - sum of nonbasic a(j) value(j) - sum of basic
+  // a(j) x(j), by row.
+  double ZNB = 0.0;
+  XBREDU(B, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMY, M, MAPA,
+         MAXM, MAXN, MEMORY, N, STATUS, work.data(), XBZERO, ZNB);
+  // Dual residual of each basis position: c(j) - u a(j).
+  std::vector<double> dual(static_cast<std::size_t>(std::max(MAXM, 1)), 0.0);
+  for (int i = 0; i < M; ++i) {
+    double CJ = 0.0;
+    int COLLEN = 0;
+    fetch_column(BASIS[i], CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA,
+                 LENMY, MAPA, MEMORY, MAXM);
+    for (int k = 0; k < COLLEN; ++k) {
+      work[COLI[k] - 1] -= COLA[k] * XBZERO[i];
+      CJ -= COLA[k] * UZERO[COLI[k] - 1];
+    }
+    dual[i] = CJ;
+  }
+  double perr = 0.0, derr = 0.0;
+  for (int i = 0; i < M; ++i) {
+    perr = std::max(perr, std::fabs(work[i]));
+    derr = std::max(derr, std::fabs(dual[i]));
+  }
+  if (perr > RVNCOM.EPS2) {
+    for (int i = 0; i < M; ++i) work[i] /= perr;
+    clear_tail(work.data(), M, MAXM);
+    XFTRAN(work.data(), IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
+    for (int i = 0; i < M; ++i) {
+      XBZERO[i] += perr * work[i];
+      if (std::fabs(XBZERO[i]) < RVNCOM.ZL) XBZERO[i] = 0.0;
+    }
+    XZCOMP(BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMY, M,
+           MAPA, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
+  }
+  if (derr > RVNCOM.EPS1) {
+    for (int i = 0; i < M; ++i) dual[i] /= derr;
+    clear_tail(dual.data(), M, MAXM);
+    XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, dual.data());
+    for (int i = 0; i < M; ++i) UZERO[i] += derr * dual[i];
+  }
+}
+
 // Fresh factors of the basis (XFACT), basic values and objective Z
-// (XBCOMP), then the prices UZERO(1..M) = BASCB B^-1 (XBTRAN).
+// (XBCOMP), then the prices UZERO(1..M) = BASCB B^-1 (XBTRAN); a solution
+// that fails the accuracy tolerances gets one refinement step (refine).
 inline void refresh(double* B, double* BASCB, int* BASIS, double* BASLB,
                     double* BASUB, int& BNDTYP, double& BOUND, double* COLA,
                     int* COLI, int& COLMAX, int& IOERR, int& LENMA,
@@ -211,6 +270,9 @@ inline void refresh(double* B, double* BASCB, int* BASIS, double* BASLB,
          LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
   for (int i = 0; i < M; ++i) UZERO[i] = BASCB[i];
   XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+  refine(B, BASCB, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA,
+         LENMI, LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, UZERO,
+         XBZERO, Z);
 }
 
 // Accuracy check of the current solution (XCHECK; YQ scratch) with the
