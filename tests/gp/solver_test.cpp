@@ -1,11 +1,11 @@
-// The solver through POSY with the report captured: shipped examples, the
-// five endings, traces, the infeasible-point warning, and programs that
-// once broke it.
+// The solver through POSY with the report captured: the infeasible-point
+// warning, programs that once broke it, and the storage and schedule
+// choices.  (The shipped examples, endings and traces run through the
+// program itself in program_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "gp_problem.h"
@@ -31,93 +31,6 @@ GpProblem sum_over_product() {
   p.term(1, 1.0, {{1, -1.0}, {2, -1.0}});
   p.finish();
   return p;
-}
-
-int count_prefix(const gptest::RunResult& r, const std::string& p) {
-  return static_cast<int>(std::count_if(r.report.begin(), r.report.end(),
-      [&](const std::string& l) { return l.rfind(p, 0) == 0; }));
-}
-
-TEST(Solver, ShippedExamplesReachTheirOptimum) {
-  const std::pair<const char*, double> examples[] = {
-      {"CAN", 5.53581045}, {"BOX", 100.0},       {"GRAVEL", 60.0},
-      {"CUBE", 0.64951905}, {"BOUNDS", 2.5},     {"SUM8", 8.0}};
-  RunParams params;
-  params.ITMAX = 1000;
-  for (const auto& [name, optimum] : examples) {
-    SCOPED_TRACE(name);
-    auto r = solve(GpProblem::read(std::string(POSY_EXAMPLES_DIR) + "/" + name +
-                                   ".DAT"), params);
-    // The cannot-be-met path is accepted when the 32-bit column store cannot
-    // resolve the last 1e-7 of the gap.
-    ASSERT_TRUE(r.has(kOptimum) || r.has(kBest));
-    if (!r.has(kOptimum)) {
-      EXPECT_LT(std::fabs(r.value_after("CONVERGENCE CRITERION")), 1e-6);
-    }
-    EXPECT_NEAR(r.VPOSY[0], optimum, 1e-6 * optimum);
-  }
-}
-
-TEST(Solver, FiveEndings) {
-  auto r = solve(sum_over_product());
-  EXPECT_TRUE(r.has(kOptimum));
-  EXPECT_NEAR(r.VPOSY[0], 2.0, 2e-6);
-
-  RunParams limit;
-  limit.ITMAX = 2;
-  r = solve(sum_over_product(), limit);
-  EXPECT_TRUE(r.has("****TERMINATED: END OF     2 ITERATIONS "));
-  EXPECT_TRUE(r.has("TOTAL NUMBER OF ITERATIONS =     2"));
-
-  RunParams tight;
-  tight.ITMAX = 1000;
-  tight.RGAP = 1.0e-15;
-  r = solve(sum_over_product(), tight);
-  EXPECT_TRUE(r.has("****TERMINATED: SPECIFIED TOLERANCES FOR FEASIBILITY"));
-  EXPECT_TRUE(r.has(kBest));
-  EXPECT_NEAR(r.VPOSY[0], 2.0, 1e-5);
-
-  GpProblem unb;  // min x: infimum 0 not attained
-  unb.NVAR = 1;
-  unb.term(0, 1.0, {{1, 1.0}});
-  unb.finish();
-  r = solve(unb);
-  EXPECT_TRUE(r.has("TERMINATED____ SOLUTION UNBOUNDED"));
-  EXPECT_TRUE(r.has("**********WARNING... LINEAR RETURNS FLAG    2"));
-
-  GpProblem inc;  // x <= 1 and 2/x <= 1
-  inc.NVAR = 1;
-  inc.term(0, 1.0, {{1, 1.0}});
-  inc.term(1, 1.0, {{1, 1.0}});
-  inc.term(2, 2.0, {{1, -1.0}});
-  inc.finish();
-  r = solve(inc);
-  EXPECT_TRUE(r.has("TERMINATED____ INCONSISTENT DATA"));
-  EXPECT_TRUE(r.has("**********WARNING... LINEAR RETURNS FLAG    3"));
-  EXPECT_FALSE(r.has("ACTIVE GLP COLUMNS (POSY<0 IMPLIES A BOUNDING CONSTRAINT):"));
-}
-
-TEST(Solver, Traces) {
-  RunParams params;
-  params.FRQREP = 2;
-  params.IPRG = 1;
-  params.IPRX = 1;
-  auto r = solve(sum_over_product(), params);
-  EXPECT_TRUE(r.has("INITIAL GRID POINTS:"));
-  EXPECT_TRUE(r.has("*** ADD COL  1     POSY  0     GRID POINT (U) IS"));
-  EXPECT_EQ(count_prefix(r, "*** ADD COL"),
-            static_cast<int>(r.value_after("TOTAL NUMBER OF COLUMNS GENERATED=")));
-  const int iters = static_cast<int>(r.value_after("TOTAL NUMBER OF ITERATIONS ="));
-  EXPECT_EQ(count_prefix(r, "PRIMAL VARIABLES ARE"), iters / 2 + 1);
-  EXPECT_EQ(count_prefix(r, "PRIMAL SOLUTION IS "), 0);
-
-  params = {};
-  params.IPRINT = 1;
-  r = solve(sum_over_product(), params);
-  EXPECT_TRUE(r.has("SETUP.. NUMBER OF REGULAR CONSTRAINTS=    3"));
-  EXPECT_TRUE(r.has("ENTER ADDU     IPOSY=  0"));
-  EXPECT_TRUE(r.has("BASIS VECTOR IS"));
-  EXPECT_EQ(count_prefix(r, "         * ITERATION #"), 0);
 }
 
 // An ending other than the optimum at a point that violates a constraint

@@ -51,12 +51,13 @@ TEST_P(Classic, EndsOnTheReferenceOptimumOrCleanly) {
     GTEST_SKIP() << "classic test set not found at " << path;
   const Reference ref = reference(name);
   gptest::RunParams params;
-  params.ITMAX = 2000;
+  // The big ones converge slowly: CL27 needs about 9,200 iterations.
+  params.ITMAX = GetParam() < 26 ? 2000 : 20000;
   auto r = gptest::solve(gptest::GpProblem::read(path), params);
   const bool optimum = r.has("****TERMINATED: OPTIMUM SOLUTION FOUND");
   const bool other =
       r.has("****TERMINATED: SPECIFIED TOLERANCES FOR FEASIBILITY") ||
-      r.has("****TERMINATED: END OF  2000 ITERATIONS ") ||
+      r.has("****TERMINATED: END OF ") ||
       r.has("TERMINATED____ INCONSISTENT DATA") ||
       r.has("TERMINATED____ SOLUTION UNBOUNDED");
   const double primal = r.value_after("PRIMAL SOLUTION");
