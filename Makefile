@@ -33,7 +33,7 @@ netlib: build
 	ctest --test-dir $(RELEASE) --output-on-failure -j $(JOBS) -L netlib
 
 gp-testset: build
-	ctest --test-dir $(RELEASE) --output-on-failure -j $(JOBS) -L gp-testset
+	bench/gp_testset_table.sh $(RELEASE)/driver/posy
 
 clean:
 	rm -rf build
