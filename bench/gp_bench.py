@@ -6,13 +6,24 @@ that are feasible by construction (every constraint is 0.5 at x = 1, every
 variable bounded to [0.1, 10]) with NVAR = 10, 30, 100, 300, 1000, few terms
 per posynomial, sparse exponents and about as many constraints as variables.
 
-Per problem: posy's GLP iterations, wall time and peak memory (/usr/bin/time
--v, median of the runs), cvxopt's time (median; tolerances 1e-8), the time
-ratio posy/cvxopt and the relative difference of the two optima.  Runs
-beyond 5 s are not repeated.
+Both solvers are timed like for like, two ways:
+  process  wall time of a whole child process that reads the data file,
+           solves and reports: posy itself (under /usr/bin/time -v, which
+           also gives its peak memory) and `/usr/bin/python3 gp_bench.py
+           --cvxopt-child P.DAT` (interpreter start, cvxopt import, reading,
+           building, solving);
+  solve    posy's own elapsed time (the " CPU TIME = ..." line closing its
+           report; a time-of-day clock with 0.01 s resolution, so solve
+           ratios are left out where posy shows 0.00) and the time of the
+           solvers.gp call inside the cvxopt child (tolerances 1e-8).
+Times are medians of --runs runs; runs beyond 5 s are not repeated.  Ratios
+are posy/cvxopt (below 1: posy faster).  rel.diff compares posy's final
+PRIMAL SOLUTION with cvxopt's objective; ref.err compares it with the
+test set's reference.json value (not certified where that status is not
+"optimal").
 
 usage: /usr/bin/python3 bench/gp_bench.py POSY_BINARY [--runs N]
-       [--sizes 10,30,...] [--no-testset] [--itmax N]
+       [--sizes 10,30,...] [--no-testset] [--only CL01,RND10] [--itmax N]
 (needs python3-cvxopt: /usr/bin/python3 has it)
 """
 import argparse
@@ -27,8 +38,6 @@ import subprocess
 import sys
 import tempfile
 import time
-
-from cvxopt import matrix, solvers
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TESTSET = os.path.normpath(os.path.join(HERE, "..", "..", "shared", "gp-testset"))
@@ -108,18 +117,24 @@ def random_gp(nvar, seed):
 
 # ---- solvers ----------------------------------------------------------------
 
-def run_posy(posy, gp, itmax, workdir):
-    dat = os.path.join(workdir, "P.DAT")
-    gp.write(dat)
+def median(xs):
+    return statistics.median(xs) if xs else float("nan")
+
+
+def run_posy(posy, dat, itmax, workdir):
+    """One whole posy process on the data file `dat` (inside workdir)."""
+    out_path = os.path.join(workdir, "P.OUT")
+    if os.path.exists(out_path):
+        os.remove(out_path)  # never read a previous run's report
     t0 = time.perf_counter()
     res = subprocess.run(["/usr/bin/time", "-v", posy], cwd=workdir,
-                         input="2\nP.DAT\n%d 0\n" % itmax, text=True,
-                         capture_output=True)
+                         input="2\n%s\n%d 0\n" % (os.path.basename(dat), itmax),
+                         text=True, capture_output=True)
     wall = time.perf_counter() - t0
     m = re.search(r"Maximum resident set size \(kbytes\): (\d+)", res.stderr)
     peak = int(m.group(1)) if m else float("nan")
-    out = open(os.path.join(workdir, "P.OUT")).read()
-    ending = "?"
+    out = open(out_path).read() if os.path.exists(out_path) else ""
+    ending = "?" if out else "no-report(rc=%d)" % res.returncode
     for key, label in (("****TERMINATED: OPTIMUM", "optimum"),
                        ("AND/OR CONVERGENCE CRITERION CANNOT", "cannot-be-met"),
                        ("****TERMINATED: END OF", "iteration-limit"),
@@ -127,97 +142,151 @@ def run_posy(posy, gp, itmax, workdir):
                        ("TERMINATED____ INCONSISTENT DATA", "inconsistent")):
         if key in out:
             ending = label
-    num = lambda pat: (float(re.findall(pat, out)[-1])
-                       if re.findall(pat, out) else float("nan"))
+
+    def last(pat):
+        found = re.findall(pat, out)
+        return float(found[-1].replace("D", "E")) if found else float("nan")
+
+    num = r"([-+]?[0-9.]+(?:[EeDd][-+]?[0-9]+)?)"
+    cols = last(r"TOTAL NUMBER OF COLUMNS GENERATED= *(\d+)")
+    if "GENERATED=*****" in out:
+        cols = math.inf  # over 99999: the report's 5-column field overflows
     return dict(ending=ending, wall=wall, peak_kb=peak,
-                obj=num(r"\n ?PRIMAL SOLUTION +(\S+)"),
-                iters=num(r"TOTAL NUMBER OF ITERATIONS = *(\d+)"),
-                cols=num(r"TOTAL NUMBER OF COLUMNS GENERATED= *(\d+)"))
+                solve=last(r"CPU TIME = *" + num + " SECONDS"),
+                obj=last(r"(?m)^ ?PRIMAL SOLUTION +" + num + r" *$"),
+                iters=last(r"TOTAL NUMBER OF ITERATIONS = *(\d+)"),
+                cols=cols)
 
 
-def run_cvxopt(gp):
-    """solvers.gp in the variables y = log x; bounds as monomial constraints."""
-    rows, g, K = [], [], []
+def solve_cvxopt(gp):
+    """solvers.gp in the variables y = log x; bounds as monomial constraints.
+    Returns status, objective and the time of the solvers.gp call alone."""
+    from cvxopt import matrix, solvers
     posys = list(gp.posys)
-    for v, b in gp.lb.items():
-        posys.append([(b, {v: -1.0})])
-    for v, b in gp.ub.items():
-        posys.append([(1.0 / b, {v: 1.0})])
+    posys += [[(b, {v: -1.0})] for v, b in sorted(gp.lb.items())]
+    posys += [[(1.0 / b, {v: 1.0})] for v, b in sorted(gp.ub.items())]
+    K = [len(p) for p in posys]
+    F, g = matrix(0.0, (sum(K), gp.nvar)), matrix(0.0, (sum(K), 1))
+    row = 0
     for p in posys:
-        K.append(len(p))
         for c, ex in p:
-            r = [0.0] * gp.nvar
             for v, a in ex.items():
-                r[v - 1] = a
-            rows.append(r)
-            g.append(math.log(c))
-    F = matrix(rows).T
+                F[row, v - 1] = a
+            g[row] = math.log(c)
+            row += 1
     solvers.options.update(dict(show_progress=False, abstol=1e-8,
                                 reltol=1e-8, feastol=1e-8, maxiters=100))
     t0 = time.perf_counter()
     try:
-        sol = solvers.gp(K, F, matrix(g))
-        status = sol["status"]
-        y = sol["x"]
+        sol = solvers.gp(K, F, g)
+        t = time.perf_counter() - t0
+        status, y = sol["status"], sol["x"]
         obj = sum(c * math.exp(sum(a * y[v - 1] for v, a in ex.items()))
                   for c, ex in gp.posys[0])
-    except Exception as e:  # rank errors, domain errors
-        status, obj = "error", float("nan")
-    return dict(status=status, obj=obj, time=time.perf_counter() - t0)
+    except Exception:  # rank errors, domain errors
+        t, status, obj = time.perf_counter() - t0, "error", float("nan")
+    return dict(status=status, obj=obj, solve=t)
+
+
+def run_cvxopt(dat):
+    """One whole cvxopt process (this script in --cvxopt-child mode)."""
+    t0 = time.perf_counter()
+    res = subprocess.run(["/usr/bin/python3", os.path.abspath(__file__),
+                          "--cvxopt-child", dat], capture_output=True, text=True)
+    wall = time.perf_counter() - t0
+    try:
+        r = json.loads(res.stdout.strip().splitlines()[-1])
+    except (IndexError, ValueError):
+        r = dict(status="crash", obj=float("nan"), solve=float("nan"))
+    r["wall"] = wall
+    return r
+
+
+def repeat(fn, runs, key):
+    """`runs` results of fn(), or only the first one when it took over 5 s."""
+    rs = [fn()]
+    while len(rs) < runs and rs[0][key] < 5.0:
+        rs.append(fn())
+    return rs
 
 
 # ---- table ------------------------------------------------------------------
 
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--cvxopt-child":
+        print(json.dumps(solve_cvxopt(read_dat(sys.argv[2]))))
+        return
     ap = argparse.ArgumentParser()
     ap.add_argument("posy")
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--sizes", default="10,30,100,300,1000")
     ap.add_argument("--seed", type=int, default=1)
-    ap.add_argument("--itmax", type=int, default=5000)
+    ap.add_argument("--itmax", type=int, default=20000)
     ap.add_argument("--no-testset", action="store_true")
     ap.add_argument("--only", default="")
     args = ap.parse_args()
     posy = os.path.abspath(args.posy)
 
-    problems = []
+    problems, ref = [], {}
     if not args.no_testset and os.path.isdir(TESTSET):
         for f in sorted(os.listdir(TESTSET)):
             if f.endswith(".DAT"):
                 problems.append((f[:-4], read_dat(os.path.join(TESTSET, f))))
+        with open(os.path.join(TESTSET, "reference.json")) as f:
+            ref = json.load(f)
     for n in [int(s) for s in args.sizes.split(",") if s]:
         problems.append(("RND%d" % n, random_gp(n, args.seed * 1000 + n)))
     if args.only:
         problems = [p for p in problems if p[0] in args.only.split(",")]
 
-    hdr = ("%-7s %5s %5s %-15s %6s %7s %9s %9s %10s %-8s %8s %7s %9s" %
-           ("problem", "nvar", "mcon", "posy ending", "iters", "cols",
-            "posy s", "peak MB", "cvxopt s", "status", "ratio", "faster",
-            "rel.diff"))
+    cols = ("%-6s %5s %5s %-15s %6s %7s %8s %8s %7s %8s %8s %-8s %7s %7s %9s %9s")
+    hdr = cols % ("name", "nvar", "mcon", "posy ending", "iters", "cols",
+                  "posy pr", "posy sol", "peak MB", "cvx pr", "cvx sol",
+                  "status", "r.proc", "r.solve", "rel.diff", "ref.err")
+    print("times in s; pr = whole process, sol = solve alone; "
+          "r.* = posy/cvxopt; median of up to %d runs" % args.runs)
     print(hdr)
     print("-" * len(hdr))
     work = tempfile.mkdtemp(prefix="posy_gp_bench_")
+    r_proc, r_solve = [], []
     try:
         for name, gp in problems:
-            # Several runs each (medians); one only for runs beyond 5 s.
-            pr = [run_posy(posy, gp, args.itmax, work)]
-            while len(pr) < args.runs and pr[0]["wall"] < 5.0:
-                pr.append(run_posy(posy, gp, args.itmax, work))
-            cr = [run_cvxopt(gp)]
-            while len(cr) < args.runs and cr[0]["time"] < 5.0:
-                cr.append(run_cvxopt(gp))
-            pt = statistics.median(r["wall"] for r in pr)
-            ct = statistics.median(r["time"] for r in cr)
-            peak = statistics.median(r["peak_kb"] for r in pr) / 1024.0
+            dat = os.path.join(work, "P.DAT")
+            gp.write(dat)
+            pr = repeat(lambda: run_posy(posy, dat, args.itmax, work),
+                        args.runs, "wall")
+            cr = repeat(lambda: run_cvxopt(dat), args.runs, "wall")
             p, c = pr[0], cr[0]
-            diff = (abs(p["obj"] - c["obj"]) / abs(c["obj"])
-                    if c["obj"] == c["obj"] and c["obj"] != 0 else float("nan"))
-            print("%-7s %5d %5d %-15s %6.0f %7.0f %9.4f %9.1f %10.4f %-8s %8.2f %7s %9.2e" %
-                  (name, gp.nvar, len(gp.posys) - 1, p["ending"], p["iters"],
-                   p["cols"], pt, peak, ct, c["status"][:8], pt / ct,
-                   "posy" if pt < ct else "cvxopt", diff), flush=True)
+            pw, ps = median([r["wall"] for r in pr]), median([r["solve"] for r in pr])
+            cw, cs = median([r["wall"] for r in cr]), median([r["solve"] for r in cr])
+            peak = median([r["peak_kb"] for r in pr]) / 1024.0
+            rel = lambda x, y: (abs(x - y) / abs(y) if y is not None
+                                and y == y and y != 0 else float("nan"))
+            diff = rel(p["obj"], c["obj"])
+            rerr = rel(p["obj"], ref.get(name, {}).get("cvxopt_objective"))
+            rp = pw / cw
+            rs = ps / cs if ps > 0 else float("nan")  # 0.00: below posy's clock
+            r_proc.append(rp)
+            if rs == rs:
+                r_solve.append(rs)
+            fmt = lambda x, f: "-" if x != x else f % x
+            print(cols % (name, gp.nvar, len(gp.posys) - 1, p["ending"][:15],
+                          fmt(p["iters"], "%.0f"), ">99999" if p["cols"] == math.inf
+                          else fmt(p["cols"], "%.0f"),
+                          "%.4f" % pw, fmt(ps, "%.2f"), fmt(peak, "%.1f"),
+                          "%.4f" % cw, fmt(cs, "%.4f"), c["status"][:8],
+                          "%.2f" % rp, fmt(rs, "%.2f"), fmt(diff, "%.2e"),
+                          fmt(rerr, "%.2e") if name in ref else "-"),
+                  flush=True)
     finally:
         shutil.rmtree(work, ignore_errors=True)
+    for label, rs in (("process", r_proc), ("solve", r_solve)):
+        if rs:
+            print("ratio %-7s (posy/cvxopt) over %2d problems: median %.2f, "
+                  "geometric mean %.2f, posy faster on %d" %
+                  (label, len(rs), median(rs),
+                   math.exp(statistics.fmean(math.log(r) for r in rs)),
+                   sum(r < 1 for r in rs)))
 
 
 if __name__ == "__main__":
