@@ -1,12 +1,14 @@
 // Primal driver on small hand-made LPs: refactorisation after FACTOR+1
-// basis changes (bound flips not counted) and refused pivots (the 20th
-// reported, the 21st abandons).
+// basis changes (bound flips not counted), refused pivots (the 20th
+// reported, the 21st abandons) and the refinement of an inaccurate final
+// solution.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "lp/postopt_support.h"
 #include "primal_support.h"
 #include "store_test_support.h"
 
@@ -88,6 +90,42 @@ TEST_F(Driver, PhaseTwoRayWithNoiseReducedCostIsNotUnbounded) {
   EngineLp f(s);
   EXPECT_EQ(f.solve(), 2);
   EXPECT_EQ(f.UNBDDQ, 2);
+}
+
+// The final refinement: basic values and prices off by more than the
+// residual tolerances (as when a solve has lost a small component) are
+// restored by one step; a solution within the tolerances is left exactly.
+TEST_F(Driver, RefinementRestoresValuesAndPricesBeyondTolerance) {
+  LpData s;  // max 3x1 + 2x2 + x3: x1 + x2 + x3 = 4, x1 - x2 + 2x3 = 1
+  s.M = 2;
+  s.rowtyp = {0, 0};
+  s.b = {4.0, 1.0};
+  s.cols = {LpColumn{3.0, {{1, 1.0}, {2, 1.0}}},
+            LpColumn{2.0, {{1, 1.0}, {2, -1.0}}},
+            LpColumn{1.0, {{1, 1.0}, {2, 2.0}}}};
+  EngineLp e(s);
+  ASSERT_EQ(e.solve(), 1);
+  const std::vector<double> x = e.XBZERO, u = e.UZERO;
+  const double z = e.Z;
+  auto refine = [&]() {
+    lp::postopt::refine(e.B.data(), e.BASCB.data(), e.BASIS.data(), e.BNDTYP,
+                        e.BOUND, e.COLA.data(), e.COLI.data(), e.COLMAX,
+                        e.IOERR, e.LENMA, e.LENMI, e.LENMY, e.M, e.MAPA,
+                        e.MAPI, e.MAXM, e.MAXN, e.MEMORY, e.N, e.STATUS.data(),
+                        e.UZERO.data(), e.XBZERO.data(), e.Z);
+  };
+  e.XBZERO[1] += 3.0e-6;
+  e.UZERO[0] -= 2.0e-6;
+  refine();
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_NEAR(e.XBZERO[i], x[i], 1e-13);
+    EXPECT_NEAR(e.UZERO[i], u[i], 1e-13);
+  }
+  EXPECT_NEAR(e.Z, z, 1e-12);
+
+  e.XBZERO[1] = x[1] + 4.0e-7;  // within EPS2 = 1.0E-6: kept as it is
+  refine();
+  EXPECT_EQ(e.XBZERO[1], x[1] + 4.0e-7);
 }
 
 }  // namespace
