@@ -2,6 +2,8 @@
 #   make run       Release build, then start posy in examples/
 #   make test      build, then every test through CTest
 #   make sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build, every test
+#   make netlib    the Netlib LP regression, slow and unsolved problems included
+#   make gp-testset the classic GP test set as a table with a verdict each
 JOBS      ?= 2
 RELEASE   := build/release
 SANITIZE  := build/sanitize
