@@ -257,9 +257,10 @@ void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
   lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA, COLI,
                        COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM,
                        MAXN, MEMORY, N, STATUS, UZERO, XBZERO, Z);
-  if (!lp::postopt::accurate(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR,
-                             LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N,
-                             STATUS, UZERO, YQ, XBZERO)) {
+  if (!lp::postopt::accurate(B, BASCB, BASIS, BNDTYP, BOUND, COLA, COLI,
+                             COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI,
+                             MAXM, MAXN, MEMORY, N, STATUS, UZERO, YQ, XBZERO,
+                             Z)) {
     DTERM = 4;
   }
 }

@@ -797,9 +797,10 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
   lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA, COLI,
                        COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM,
                        MAXN, MEMORY, N, STATUS, UZERO, XBZERO, Z);
-  if (!lp::postopt::accurate(B, BASIS, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR,
-                             LENMA, LENMY, M, MAPA, MAXM, MAXN, MEMORY, N,
-                             STATUS, UZERO, YQ, XBZERO)) {
+  if (!lp::postopt::accurate(B, BASCB, BASIS, BNDTYP, BOUND, COLA, COLI,
+                             COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI,
+                             MAXM, MAXN, MEMORY, N, STATUS, UZERO, YQ, XBZERO,
+                             Z)) {
     TERMIN = 4;
   }
 }
