@@ -3,8 +3,8 @@
 # table line per problem: ending, final objective, reference optimum, relative
 # error, GLP iterations, columns generated, wall time, and a verdict: "ok"
 # when a problem the reference solved ends on the optimum path (or on the
-# cannot-be-met path with a convergence criterion below 1e-6, the limit of
-# the 32-bit column store) within 1e-6 of the reference optimum, and for a
+# cannot-be-met path with a convergence criterion below 1e-6, where the
+# 32-bit column store leaves the last digits out of reach) within 1e-6 of the reference optimum, and for a
 # hard case (reference status unknown or error) when it ends on any
 # termination message; "MISS" otherwise.  Exits 1 when a problem misses.
 # Needs only bash and the usual shell utilities (grep, sed, awk, date).

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "gp/report_line.h"
+#include "gp/master_columns.h"
 #include "gp/solver.h"
 #include "gp/termination.h"
 #include "io/one_based.h"
@@ -195,6 +196,9 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
 
   Ending ending = Ending::kIterationLimit;
   int ITER = 1;
+  constexpr int kMaxRecentrings = 20;
+  int recentrings = 0;
+  bool moved_since_recentre = true;
   for (; ITER <= ITMAX; ++ITER) {
     // 1. A report iteration opens with its banner.
     int NUMCOL = 0, IPR = 0;
@@ -327,10 +331,22 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
 
     // 11.-12. Schedule; an unchanged basis cannot improve further.
     if (report) NEXTRP += FRQREP;
+    if (IBCH == 0 && moved_since_recentre && recentrings < kMaxRecentrings) {
+      std::vector<double> u(PI.size());
+      for (std::size_t i = 0; i < PI.size(); ++i) u[i] = -PI[i];
+      int m = NVAR + 1;
+      gp::master_columns::recentre(u.data(), m, BASIS.data(), BASCB.data(),
+                                   COLA.data(), COLI.data(), COLMAX, LENMY,
+                                   MAXA, MAXN, MAXM, MEMORY);
+      ++recentrings;
+      moved_since_recentre = false;
+      continue;
+    }
     if (IBCH == 0) {
       ending = Ending::kCannotBeMet;
       break;
     }
+    moved_since_recentre = true;
   }
   if (ending == Ending::kIterationLimit) ITER = ITMAX < 1 ? 1 : ITMAX + 1;
 

@@ -3,8 +3,9 @@
 //
 //   SETUP   empty master LP: engine parameters in RVNA, workspace map (XMAPS),
 //           right-hand sides, no basis
-//   REPC    pack a generated column and store it (append, or overwrite a
-//           column that is neither kept, nor basic, nor logical)
+//   REPC    pack a generated column and store it (append, or overwrite the
+//           least recently used column that is neither kept, nor basic, nor
+//           logical: gp/master_columns.h)
 //   (LINEAR, the solve, is in master_solve.cpp)
 //
 // All engine parameters are kept in the process-wide record RVNA, so callers
@@ -19,6 +20,11 @@
 // column would change the basis matrix behind the factorisation's back.
 // REPC never overwrites a logical column (status -3): their slices hold one
 // entry only.
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "gp/master_columns.h"
 #include "gp/report_line.h"
 #include "gp/solver.h"
 #include "io/one_based.h"
@@ -31,7 +37,121 @@ namespace {
 
 constexpr int kArtificial = -3;  // status of an equality row's artificial
 
+// Per column (element 0 unused): the number of the last solve in which it
+// was basic or before which it was stored; the column as generated, in 64
+// bits (entries and unshifted cost), when REPC stored it.  The number of
+// solves so far.  The cost shift: the prices SHIFT(1..M) the stored costs
+// are reduced by (all zero until the first recentring).
+struct Copy {
+  std::vector<int> rows;
+  std::vector<double> values;
+  double cost = 0.0;
+  bool known = false;
+};
+std::vector<long long> last_use;
+std::vector<Copy> copies;
+long long solves = 0;
+std::vector<double> shift;
+bool shifted = false;
+
 }  // namespace
+
+namespace gp::master_columns {
+
+void reset(int capacity) {
+  const std::size_t n = static_cast<std::size_t>(capacity > 0 ? capacity : 0) + 1;
+  last_use.assign(n, 0);
+  copies.assign(n, Copy{});
+  solves = 0;
+  shift.clear();
+  shifted = false;
+}
+
+void stored(int j) { last_use.at(static_cast<std::size_t>(j)) = solves; }
+
+double shifted_cost(double CJ, const double* COLA, const int* COLI,
+                    int COLLEN) {
+  if (!shifted) return CJ;
+  double c = CJ;
+  for (int k = 0; k < COLLEN; ++k) {
+    const int row = COLI[k];
+    if (row >= 1 && static_cast<std::size_t>(row) <= shift.size())
+      c -= shift[static_cast<std::size_t>(row - 1)] * COLA[k];
+  }
+  return c;
+}
+
+void remember(int j, const double* COLA, const int* COLI, int COLLEN,
+              double CJ) {
+  Copy& c = copies.at(static_cast<std::size_t>(j));
+  c.rows.assign(COLI, COLI + COLLEN);
+  c.values.assign(COLA, COLA + COLLEN);
+  c.cost = CJ;
+  c.known = true;
+}
+
+double shift_value(int row) {
+  if (!shifted || row < 1 || static_cast<std::size_t>(row) > shift.size())
+    return 0.0;
+  return shift[static_cast<std::size_t>(row - 1)];
+}
+
+void recentre(const double* U, int M, int* BASIS, double* BASCB,
+              double* COLA, int* COLI, int& COLMAX, int& LENMY, int& MAXA,
+              int& MAXN, int& MAXM, double* MEMORY) {
+  shift.assign(U, U + M);
+  shifted = true;
+  const int n = std::min<int>(RVNA.N, static_cast<int>(copies.size()) - 1);
+  for (int j = 1; j <= n; ++j) {
+    int jj = j;
+    const Copy& c = copies[static_cast<std::size_t>(j)];
+    double cost = 0.0;  // logical columns cost nothing
+    if (c.known) {
+      RVNA.COLLEN = static_cast<int>(c.rows.size());
+      std::copy(c.rows.begin(), c.rows.end(), COLI);
+      std::copy(c.values.begin(), c.values.end(), COLA);
+      cost = c.cost;
+    } else {
+      XGETAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, jj,
+             RVNA.LENMA, LENMY, RVNA.MAPA, MEMORY);
+    }
+    RVNA.CJ = shifted_cost(cost, COLA, COLI, RVNA.COLLEN);
+    XREPAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, jj,
+           RVNA.LENMA, LENMY, RVNA.MAPA, MEMORY, RVNA.N, MAXA, MAXN, MAXM);
+  }
+  // The basic costs as the engine now holds them (rounded to 32 bits).
+  for (int i = 0; i < M; ++i) {
+    int j = BASIS[i];
+    if (j < 1) continue;
+    XGETAJ(BASCB[i], COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j,
+           RVNA.LENMA, LENMY, RVNA.MAPA, MEMORY);
+  }
+}
+
+void solved(const int* BASIS, int M) {
+  ++solves;
+  for (int i = 0; i < M; ++i) {
+    const int j = BASIS[i];
+    if (j > 0 && static_cast<std::size_t>(j) < last_use.size())
+      last_use[static_cast<std::size_t>(j)] = solves;
+  }
+}
+
+int choose(int N, const int* KEEPS, const int* STATUS) {
+  io::F1<const int> keeps(KEEPS), status(STATUS);
+  const int n = static_cast<int>(
+      std::min<long long>(N, static_cast<long long>(last_use.size()) - 1));
+  int best = 0;
+  for (int j = 1; j <= n; ++j) {
+    if (keeps(j) != 0 || status(j) > 0 || status(j) == kArtificial) continue;
+    if (best == 0 || last_use[static_cast<std::size_t>(j)] <
+                         last_use[static_cast<std::size_t>(best)])
+      best = j;
+  }
+  return best;
+}
+
+}  // namespace gp::master_columns
 
 void SETUP(int& MREG, double* RHS, int& IPRINT, int& MAXM, int& MAXN,
            int& MAXA, int& COLMAX, int& LENMY, double* B, double* /*BASCB*/,
@@ -51,6 +171,7 @@ void SETUP(int& MREG, double* RHS, int& IPRINT, int& MAXM, int& MAXN,
   RVNA.LOOK = 200;
   RVNA.BNDTYP = 1;
   RVNA.M = MREG;
+  gp::master_columns::reset(MAXN);
 
   // 2. Workspace map.
   XMAPS(IPRINT, RVNA.BNDTYP, RVNA.IOERR, RVNA.LENMA, RVNA.LENMI, LENMY,
@@ -78,7 +199,7 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
           double* /*XBZERO*/, double* /*YQ*/, int* /*BASIS*/, int* /*CANDI*/,
           int* COLI, int* /*ROWTYP*/, int* STATUS, double* MEMORY) {
   io::F1<double> column(COLUMN), cola(COLA);
-  io::F1<int> coli(COLI), keeps(KEEPS), status(STATUS);
+  io::F1<int> coli(COLI), status(STATUS);
   const int m = RVNA.M;
 
   // 1. Pack: every entry that is not exactly zero; an empty column becomes a
@@ -109,18 +230,14 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
                        << io::E(cola(k), 12, 4);
   }
 
-  // 3. Column number: append while there is room, else the first column that
-  //    is not kept, not basic and not a logical column.
+  // 3. Column number: append while there is room, else the least recently
+  //    used column that is not kept, not basic and not a logical column.
   int j = 0;
   if (RVNA.N < NMAX) {
     RVNA.N = RVNA.N + 1;
     j = RVNA.N;
   } else {
-    for (int i = 1; i <= RVNA.N; ++i) {
-      if (keeps(i) != 0 || status(i) > 0 || status(i) == kArtificial) continue;
-      j = i;
-      break;
-    }
+    j = gp::master_columns::choose(RVNA.N, KEEPS, STATUS);
     if (j == 0) {
       Line(RVNA.IOERR) << " ";
       Line(RVNA.IOERR) << " REPCOL.. NO REPLACEABLE COLUMN COULD BE FOUND";
@@ -129,7 +246,11 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
     }
   }
 
-  // 4. Store.
+  // 4. Store: as generated in 64 bits beside the store, reduced by the
+  //    cost shift in the store.
+  gp::master_columns::stored(j);
+  gp::master_columns::remember(j, COLA, COLI, RVNA.COLLEN, RVNA.CJ);
+  RVNA.CJ = gp::master_columns::shifted_cost(RVNA.CJ, COLA, COLI, RVNA.COLLEN);
   XREPAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j, RVNA.LENMA,
          LENMY, RVNA.MAPA, MEMORY, RVNA.N, MAXA, MAXN, MAXM);
 

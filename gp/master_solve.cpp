@@ -3,6 +3,7 @@
 // values, the row prices and the objective; writes the dumps of a failed or
 // traced solve.  See master_lp.cpp for the master LP's layout and for the
 // treatment of the logical columns after the first solve.
+#include "gp/master_columns.h"
 #include "gp/report_line.h"
 #include "gp/solver.h"
 #include "io/one_based.h"
@@ -69,6 +70,9 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
          MAXN, MEMORY, RVNA.N, RVNA.NTYPE2, RVNA.PICK, RVNA.PRINT, STATUS,
          RVNA.TERMIN, RVNA.UNBDDQ, UZERO, XBZERO, YQ, RVNA.Z);
 
+  // The basic columns were of use in this solve (replacement order).
+  gp::master_columns::solved(BASIS, m);
+
   // 5. Status of the master LP: the engine's code with "unbounded" (2) and
   //    "infeasible" (3) exchanged.
   ITS = RVNA.TERMIN;
@@ -111,10 +115,15 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
   }
 
   // 7.-9. Objective, column values, row prices.
-  VOBJ = -RVNA.Z;
+  //       The engine's costs are reduced by the cost shift t: its optimum
+  //       is Z - t.B and its prices u - t.
+  double z = RVNA.Z;
+  for (int i = 1; i <= m; ++i) z += gp::master_columns::shift_value(i) * b(i);
+  VOBJ = -z;
   for (int i = 1; i <= RVNA.N; ++i) psoln(i) = 0.0;
   for (int i = 1; i <= m; ++i) psoln(basis(i)) = xbzero(i);
-  for (int i = 1; i <= m; ++i) dsoln(i) = -uzero(i);
+  for (int i = 1; i <= m; ++i)
+    dsoln(i) = -(uzero(i) + gp::master_columns::shift_value(i));
 
   // 10. After the first solve the logical columns (appended last) are no
   //     longer counted, unless one of them is still basic.

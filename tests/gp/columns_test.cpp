@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gp/master_columns.h"
 #include "gp/solver.h"
 #include "gp_test_util.h"
 #include "lp/engine.h"
@@ -66,6 +67,23 @@ struct Master {
            CANDA.data(), CANDCJ.data(), COLA.data(), UZERO.data(),
            XBZERO.data(), YQ.data(), BASIS.data(), CANDI.data(), COLI.data(),
            ROWTYP.data(), STATUS.data(), ws.data());
+  }
+
+  // Solves the master LP (ICD 0 on the first call); results in the members.
+  std::vector<double> PSOLN, DSOLN;
+  double VOBJ = 0.0;
+  int ITS = 0, IBCH = 0;
+  void linear(int icd) {
+    PSOLN.assign(MAXN, 0.0);
+    DSOLN.assign(MAXM, 0.0);
+    std::vector<int> lastbas(MAXM, 0);
+    int iprint = 0;
+    LINEAR(IBCH, iprint, ITS, PSOLN.data(), DSOLN.data(), VOBJ, icd, MAXM,
+           MAXN, MAXA, COLMAX, LENMY, B.data(), BASCB.data(), BASLB.data(),
+           BASUB.data(), BETAR.data(), CANDA.data(), CANDCJ.data(),
+           COLA.data(), UZERO.data(), XBZERO.data(), YQ.data(), BASIS.data(),
+           CANDI.data(), COLI.data(), ROWTYP.data(), STATUS.data(), ws.data(),
+           lastbas.data());
   }
 
   // Column J as stored: (row, value) of its entries, and its cost.
@@ -181,6 +199,78 @@ TEST(MasterStore, ReplacementSkipsKeptBasicAndLogicalColumns) {
   auto col = m.fetch(5, cj);
   ASSERT_EQ(col.size(), 1u);
   EXPECT_EQ(col[0], (std::pair<int, double>{4, 1.0}));
+}
+
+// Once the store is full, the column replaced is the one out of use longest:
+// not basic in the most solves, and among equals the smallest number.  The
+// latest iteration's columns must not be the first to go (the master LP
+// would forget each new cut after one iteration).
+TEST(MasterStore, ReplacementTakesTheLeastRecentlyUsedColumn) {
+  gptest::ReportFile rep;
+  Master m(3, 4);
+  int id = 0;
+  for (int j = 1; j <= 4; ++j) m.repc({1.0, double(j), 0, 0, 0}, id);
+  std::vector<int> basis = {3, 0, 0, 0};  // solve 1: column 3 basic
+  gp::master_columns::solved(basis.data(), 4);
+  m.repc({0, 1.0, 0, 0, 0}, id);  // all nonbasic now; 3 was of use
+  EXPECT_EQ(id, 1);
+  basis = {0, 0, 0, 0};           // solve 2: nothing basic
+  gp::master_columns::solved(basis.data(), 4);
+  m.repc({0, 2.0, 0, 0, 0}, id);  // not 1 again: 2 and 4 are older
+  EXPECT_EQ(id, 2);
+  m.repc({0, 3.0, 0, 0, 0}, id);
+  EXPECT_EQ(id, 4);
+  m.KEEPS[2] = 1;                 // 3 kept: 1 is the oldest left
+  m.repc({0, 4.0, 0, 0, 0}, id);
+  EXPECT_EQ(id, 1);
+  double cj = 0.0;
+  auto col = m.fetch(1, cj);
+  ASSERT_EQ(col.size(), 1u);
+  EXPECT_EQ(col[0], (std::pair<int, double>{2, 4.0}));
+}
+
+// Re-centring the stored costs on a price vector t changes what the engine
+// holds (the costs become c - t.a) but not the master LP that LINEAR hands
+// back: the same optimum, weights and prices, from the same basis.  Master
+// LP of min x1 + x2 + 1/(x1 x2) (optimum 3): one column per term and the
+// grid point (1/3, 1/3, 1/3).
+TEST(MasterStore, RecentredCostsLeaveTheMasterLpUnchanged) {
+  gptest::ReportFile rep;
+  Master m(2, 8);
+  int id = 0;
+  const double third = 1.0 / 3.0;
+  m.repc({1.0, 1.0, 0.0, 0.0}, id);
+  m.repc({1.0, 0.0, 1.0, 0.0}, id);
+  m.repc({1.0, -1.0, -1.0, 0.0}, id);
+  m.repc({1.0, 0.0, 0.0, std::log(third)}, id);  // w = sum u ln(u/c)
+  m.linear(0);
+  ASSERT_EQ(m.ITS, 1);
+  EXPECT_NEAR(std::exp(-m.VOBJ), 3.0, 1e-6);
+  const auto psoln = m.PSOLN;
+  const auto dsoln = m.DSOLN;
+  const double vobj = m.VOBJ;
+
+  std::vector<double> t = {0.7, -1.3, 2.1};
+  gp::master_columns::recentre(t.data(), 3, m.BASIS.data(), m.BASCB.data(),
+                               m.COLA.data(), m.COLI.data(), m.COLMAX,
+                               m.LENMY, m.MAXA, m.MAXN, m.MAXM, m.ws.data());
+  double cj = 0.0;
+  m.fetch(3, cj);  // c = 0, a = (1, -1, -1): c - t.a = -0.7 - 1.3 + 2.1
+  EXPECT_NEAR(cj, 0.1, 1e-6);
+  m.fetch(4, cj);
+  EXPECT_NEAR(cj, std::log(3.0) - 0.7, 1e-6);
+
+  m.linear(1);
+  ASSERT_EQ(m.ITS, 1);
+  EXPECT_EQ(m.IBCH, 0);
+  EXPECT_NEAR(m.VOBJ, vobj, 1e-6);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(m.DSOLN[i], dsoln[i], 1e-6) << i;
+  for (int j = 0; j < 4; ++j) EXPECT_NEAR(m.PSOLN[j], psoln[j], 1e-6) << j;
+
+  // A column stored afterwards is shifted too: the same LP as before.
+  m.repc({1.0, 0.0, 0.0, std::log(third)}, id);
+  m.fetch(id, cj);
+  EXPECT_NEAR(cj, std::log(3.0) - 0.7, 1e-6);
 }
 
 TEST(MasterStore, NoReplaceableColumnRecordsNothing) {

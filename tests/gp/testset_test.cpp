@@ -51,8 +51,9 @@ TEST_P(Classic, EndsOnTheReferenceOptimumOrCleanly) {
     GTEST_SKIP() << "classic test set not found at " << path;
   const Reference ref = reference(name);
   gptest::RunParams params;
-  // The big ones converge slowly: CL27 needs about 9,200 iterations.
-  params.ITMAX = GetParam() < 26 ? 2000 : 20000;
+  // The three biggest take thousands of iterations (minutes); the others
+  // need at most about 600.
+  params.ITMAX = GetParam() < 29 ? 2000 : 20000;
   char limit_line[64];
   std::snprintf(limit_line, sizeof limit_line,
                 "****TERMINATED: END OF %5d ITERATIONS ", params.ITMAX);
@@ -70,8 +71,8 @@ TEST_P(Classic, EndsOnTheReferenceOptimumOrCleanly) {
               r.value_after("TOTAL NUMBER OF ITERATIONS ="));
   if (ref.status == "optimal") {
     // The optimum path; or the cannot-be-met path when the 32-bit column
-    // store cannot resolve the last 1e-7 of the gap, the point being within
-    // 1e-6 of the optimum all the same.
+    // store cannot resolve the last 1e-7 of the gap even with re-centred
+    // costs, the point being within 1e-6 of the optimum all the same.
     const bool stalled =
         r.has("AND/OR CONVERGENCE CRITERION CANNOT BE MET;") &&
         std::fabs(r.value_after("CONVERGENCE CRITERION")) < 1e-6;
@@ -83,7 +84,7 @@ TEST_P(Classic, EndsOnTheReferenceOptimumOrCleanly) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Small, Classic, ::testing::Range(1, 26));
-INSTANTIATE_TEST_SUITE_P(Big, Classic, ::testing::Range(26, 32));
+INSTANTIATE_TEST_SUITE_P(Small, Classic, ::testing::Range(1, 29));
+INSTANTIATE_TEST_SUITE_P(Big, Classic, ::testing::Range(29, 32));
 
 }  // namespace
