@@ -24,6 +24,12 @@
 // - After the cannot-be-met and iteration-limit messages, a point that
 //   violates a constraint or a bound by more than ALLOW is flagged as not
 //   feasible (with its largest violations) before the final report.
+// - A re-solve that leaves the basis unchanged while the gap is still above
+//   RGAP first re-centres the stored costs on the current prices (once per
+//   stall, at most 20 times a run) and goes on; only a second stall in a row
+//   takes the cannot-be-met path.
+// - Once the store is full, REPC replaces the least recently used column
+//   (gp/master_columns.h).
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -33,8 +39,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "gp/report_line.h"
 #include "gp/master_columns.h"
+#include "gp/report_line.h"
 #include "gp/solver.h"
 #include "gp/termination.h"
 #include "io/one_based.h"
@@ -196,6 +202,8 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
 
   Ending ending = Ending::kIterationLimit;
   int ITER = 1;
+  // Re-centrings of the stored costs (below): at most one per stall, none
+  // again before the basis has moved, and a bounded number per run.
   constexpr int kMaxRecentrings = 20;
   int recentrings = 0;
   bool moved_since_recentre = true;
@@ -329,7 +337,13 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
     if (report && IPR == 0)
       Line(kReport) << " PRIMAL SOLUTION IS " << io::E(vposy(1), 18, 8);
 
-    // 11.-12. Schedule; an unchanged basis cannot improve further.
+    // 11.-12. Schedule; an unchanged basis cannot improve further.  Near
+    //        the optimum that may be the 32-bit store's rounding of the
+    //        costs hiding the new columns' gain: once per stall the costs are
+    //        re-stored reduced by the current prices (in the engine's sign,
+    //        u = -PI), which makes those of the useful columns small and
+    //        their rounding with them, and the next iteration goes on from
+    //        the same point.  A stall right after a re-centring is final.
     if (report) NEXTRP += FRQREP;
     if (IBCH == 0 && moved_since_recentre && recentrings < kMaxRecentrings) {
       std::vector<double> u(PI.size());
