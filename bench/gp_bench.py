@@ -226,6 +226,11 @@ def main():
     ap.add_argument("--only", default="")
     args = ap.parse_args()
     posy = os.path.abspath(args.posy)
+    # Without cvxopt every cvxopt run would read as a crash.
+    if subprocess.run(["/usr/bin/python3", "-c", "import cvxopt, numpy"],
+                      capture_output=True).returncode != 0:
+        sys.exit("gp_bench.py: /usr/bin/python3 lacks cvxopt or numpy "
+                 "(apt-get install python3-cvxopt python3-numpy)")
 
     problems, ref = [], {}
     if not args.no_testset and os.path.isdir(TESTSET):
