@@ -223,10 +223,6 @@ TEST(MasterStore, ReplacementTakesTheLeastRecentlyUsedColumn) {
   m.KEEPS[2] = 1;                 // 3 kept: 1 is the oldest left
   m.repc({0, 4.0, 0, 0, 0}, id);
   EXPECT_EQ(id, 1);
-  double cj = 0.0;
-  auto col = m.fetch(1, cj);
-  ASSERT_EQ(col.size(), 1u);
-  EXPECT_EQ(col[0], (std::pair<int, double>{2, 4.0}));
 }
 
 // Re-centring the stored costs on a price vector t changes what the engine
