@@ -27,7 +27,11 @@
 // - A re-solve that leaves the basis unchanged while the gap is still above
 //   RGAP first re-centres the stored costs on the current prices (once per
 //   stall, at most 20 times a run) and goes on; only a second stall in a row
-//   takes the cannot-be-met path.
+//   takes the cannot-be-met path.  An iteration with nothing to add (only a
+//   bound, a monomial constraint or a monomial objective holds the point
+//   back, whose stored columns' rounding may be all that is left) re-solves
+//   the LP with re-centred costs under the same rule, and the next
+//   iteration tests the new point.
 // - Once the store is full, REPC replaces the least recently used column
 //   (gp/master_columns.h).
 #include <algorithm>
@@ -207,6 +211,20 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
   constexpr int kMaxRecentrings = 20;
   int recentrings = 0;
   bool moved_since_recentre = true;
+  auto recentre_allowed = [&] {
+    return moved_since_recentre && recentrings < kMaxRecentrings;
+  };
+  // The engine's prices are -PI.
+  auto recentre = [&] {
+    std::vector<double> u(PI.size());
+    for (std::size_t i = 0; i < PI.size(); ++i) u[i] = -PI[i];
+    int m = NVAR + 1;
+    gp::master_columns::recentre(u.data(), m, BASIS.data(), BASCB.data(),
+                                 COLA.data(), COLI.data(), COLMAX, LENMY, MAXA,
+                                 MAXN, MAXM, MEMORY);
+    ++recentrings;
+    moved_since_recentre = false;
+  };
   for (; ITER <= ITMAX; ++ITER) {
     // 1. A report iteration opens with its banner.
     int NUMCOL = 0, IPR = 0;
@@ -292,10 +310,19 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
       }
     }
 
-    // 7. Nothing to add.
+    // 7. Nothing to add: what holds the point back (a bound, a monomial
+    //    constraint or objective) has only the columns already stored, whose
+    //    32-bit rounding may be all that is left.  The LP is re-solved with
+    //    re-centred costs (see step 12) before giving up.
+    bool recentred_now = false;
     if (NUMCOL == 0) {
-      ending = Ending::kCannotBeMet;
-      break;
+      if (recentre_allowed()) {
+        recentre();
+        recentred_now = true;
+      } else {
+        ending = Ending::kCannotBeMet;
+        break;
+      }
     }
 
     // 8. Re-solve from the last basis.  A failed solve abandons the
@@ -343,24 +370,20 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
     //        re-stored reduced by the current prices (in the engine's sign,
     //        u = -PI), which makes those of the useful columns small and
     //        their rounding with them, and the next iteration goes on from
-    //        the same point.  A stall right after a re-centring is final.
+    //        the same point.  A stall right after a re-centring is final,
+    //        unless that re-centring came from step 7: its re-solve only
+    //        recomputed the point, which the next iteration tests.
     if (report) NEXTRP += FRQREP;
-    if (IBCH == 0 && moved_since_recentre && recentrings < kMaxRecentrings) {
-      std::vector<double> u(PI.size());
-      for (std::size_t i = 0; i < PI.size(); ++i) u[i] = -PI[i];
-      int m = NVAR + 1;
-      gp::master_columns::recentre(u.data(), m, BASIS.data(), BASCB.data(),
-                                   COLA.data(), COLI.data(), COLMAX, LENMY,
-                                   MAXA, MAXN, MAXM, MEMORY);
-      ++recentrings;
-      moved_since_recentre = false;
-      continue;
-    }
-    if (IBCH == 0) {
+    if (IBCH != 0) {
+      moved_since_recentre = true;
+    } else if (recentred_now) {
+      // The same basis with exact costs: the next iteration tests its point.
+    } else if (recentre_allowed()) {
+      recentre();
+    } else {
       ending = Ending::kCannotBeMet;
       break;
     }
-    moved_since_recentre = true;
   }
   if (ending == Ending::kIterationLimit) ITER = ITMAX < 1 ? 1 : ITMAX + 1;
 

@@ -234,6 +234,11 @@ TEST_F(GpProgram, EachEndingWithItsReport) {
                                    "1 1; 1 -1; 1 1; 1 -1; 0; 0"), kOptimum, 2},
       // min 1/x (x to infinity); min x + y s.t. xy <= 1 (both to zero).
       {"TOINF", gp_data("MIN 1/X", "1 0; 1; 1 1; 1 -1; 0; 0"), kUnbounded, 0},
+      // min 1/x + 1/y with x, y <= 10: the 32-bit bound columns let the LP
+      // pass the bounds by 3e-7, and nothing is left to add; the re-solve
+      // with re-centred costs reaches the optimum 0.2 on the bounds.
+      {"UPPER", gp_data("1/X+1/Y", "2 0; 2; 1 1; 1 -1; 1 1; 2 -1; 0; 2; 1 10; 2 10"),
+       kOptimum, 0.2},
       {"BOTH", gp_data("X+Y, XY<=1", "2 1; 2 1; 1 1; 1 1; 1 1; 2 1; 2 1; 1 1; 2 1; 0; 0"),
        kUnbounded, 0},
   };
