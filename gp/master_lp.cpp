@@ -41,7 +41,7 @@ constexpr int kArtificial = -3;  // status of an equality row's artificial
 // was basic or before which it was stored; the column as generated, in 64
 // bits (entries and unshifted cost), when REPC stored it.  The number of
 // solves so far.  The cost shift: the prices SHIFT(1..M) the stored costs
-// are reduced by (all zero until the first recentring).
+// are reduced by (all zero until the first re-centring).
 struct Copy {
   std::vector<int> rows;
   std::vector<double> values;
