@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "postopt_test_support.h"
+#include "tests/dense_solve.h"
 #include "store_test_support.h"
 
 namespace {
@@ -164,25 +166,7 @@ std::vector<double> dense_solve(const LpData& s, EngineLp& e,
     std::vector<double> col = dense_column(s, e.BASIS[k], c);
     for (int i = 0; i < m; ++i) bm[i][k] = col[i];
   }
-  for (int k = 0; k < m; ++k) {
-    int p = k;
-    for (int i = k + 1; i < m; ++i)
-      if (std::fabs(bm[i][k]) > std::fabs(bm[p][k])) p = i;
-    std::swap(bm[k], bm[p]);
-    std::swap(rhs[k], rhs[p]);
-    for (int i = k + 1; i < m; ++i) {
-      const double f = bm[i][k] / bm[k][k];
-      for (int c = k; c < m; ++c) bm[i][c] -= f * bm[k][c];
-      rhs[i] -= f * rhs[k];
-    }
-  }
-  std::vector<double> d(m);
-  for (int k = m - 1; k >= 0; --k) {
-    double v = rhs[k];
-    for (int c = k + 1; c < m; ++c) v -= bm[k][c] * d[c];
-    d[k] = v / bm[k][k];
-  }
-  return d;
+  return testref::gauss_solve(std::move(bm), std::move(rhs));
 }
 
 // TERMIN 2: column UNBDDQ moved away from its bound, with the basic

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 
 #include "io/units.h"
 #include "lu/sparse_lu.h"
+#include "tests/dense_solve.h"
 
 namespace lutest {
 
@@ -71,29 +73,10 @@ inline double rel_residual(const SparseMatrix& m, const std::vector<double>& x,
 // Dense Gaussian elimination with partial pivoting; returns {} when a
 // pivot is below 1e-9 of the largest entry (numerically singular).
 inline std::vector<double> dense_solve(const SparseMatrix& m, std::vector<double> b) {
-  const int n = m.n;
-  std::vector<std::vector<double>> a(n, std::vector<double>(n, 0.0));
-  double big = 0;
-  for (int j = 1; j <= n; ++j)
-    for (auto [i, v] : m.cols[j - 1]) big = std::max(big, std::abs(a[i - 1][j - 1] += v));
-  for (int k = 0; k < n; ++k) {
-    int p = k;
-    for (int i = k + 1; i < n; ++i)
-      if (std::abs(a[i][k]) > std::abs(a[p][k])) p = i;
-    if (std::abs(a[p][k]) <= 1e-9 * big) return {};
-    std::swap(a[k], a[p]);
-    std::swap(b[k], b[p]);
-    for (int i = k + 1; i < n; ++i) {
-      const double f = a[i][k] / a[k][k];
-      for (int j = k; j < n; ++j) a[i][j] -= f * a[k][j];
-      b[i] -= f * b[k];
-    }
-  }
-  for (int k = n - 1; k >= 0; --k) {
-    for (int j = k + 1; j < n; ++j) b[k] -= a[k][j] * b[j];
-    b[k] /= a[k][k];
-  }
-  return b;
+  std::vector<std::vector<double>> a(m.n, std::vector<double>(m.n, 0.0));
+  for (int j = 1; j <= m.n; ++j)
+    for (auto [i, v] : m.cols[j - 1]) a[i - 1][j - 1] += v;
+  return testref::gauss_solve(std::move(a), std::move(b), 1e-9);
 }
 
 // Factor storage of one factorisation, with the routines wrapped.
