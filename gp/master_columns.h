@@ -26,16 +26,15 @@
 //
 //   reset(capacity)   SETUP: no column yet, solve count 0; columns
 //                     1..capacity may be recorded
-//   stored(j)         REPC: column j was stored now
+//   stored(j, COLA, COLI, COLLEN, CJ)
+//                     REPC: column j is stored now, as generated (COLLEN
+//                     entries, rows COLI, values COLA, cost CJ)
 //   solved(BASIS, M)  LINEAR: one more solve; the columns BASIS(1..M) were
 //                     basic at its end
 //   choose(N, KEEPS, STATUS)
 //                     the column to replace among 1..N, or 0 when none is
 //                     replaceable (KEEPS(j) = 1, STATUS(j) > 0 basic or at an
 //                     intermediate value, STATUS(j) = -3 logical)
-//   remember(j, COLA, COLI, COLLEN, CJ)
-//                     REPC: column j as generated (COLLEN entries, rows COLI,
-//                     values COLA, cost CJ), before it is stored
 //   shifted_cost(CJ, COLA, COLI, COLLEN)
 //                     the cost to store for that column: CJ - t.a (CJ itself
 //                     until the first re-centring)
@@ -52,11 +51,10 @@
 namespace gp::master_columns {
 
 void reset(int capacity);
-void stored(int j);
+void stored(int j, const double* COLA, const int* COLI, int COLLEN,
+            double CJ);
 void solved(const int* BASIS, int M);
 int choose(int N, const int* KEEPS, const int* STATUS);
-void remember(int j, const double* COLA, const int* COLI, int COLLEN,
-              double CJ);
 double shifted_cost(double CJ, const double* COLA, const int* COLI,
                     int COLLEN);
 double shift_value(int row);

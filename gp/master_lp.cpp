@@ -67,7 +67,6 @@ void reset(int capacity) {
   shifted = false;
 }
 
-void stored(int j) { last_use.at(static_cast<std::size_t>(j)) = solves; }
 
 double shifted_cost(double CJ, const double* COLA, const int* COLI,
                     int COLLEN) {
@@ -81,8 +80,9 @@ double shifted_cost(double CJ, const double* COLA, const int* COLI,
   return c;
 }
 
-void remember(int j, const double* COLA, const int* COLI, int COLLEN,
-              double CJ) {
+void stored(int j, const double* COLA, const int* COLI, int COLLEN,
+            double CJ) {
+  last_use.at(static_cast<std::size_t>(j)) = solves;
   Copy& c = copies.at(static_cast<std::size_t>(j));
   c.rows.assign(COLI, COLI + COLLEN);
   c.values.assign(COLA, COLA + COLLEN);
@@ -248,8 +248,7 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
 
   // 4. Store: as generated in 64 bits beside the store, reduced by the
   //    cost shift in the store.
-  gp::master_columns::stored(j);
-  gp::master_columns::remember(j, COLA, COLI, RVNA.COLLEN, RVNA.CJ);
+  gp::master_columns::stored(j, COLA, COLI, RVNA.COLLEN, RVNA.CJ);
   RVNA.CJ = gp::master_columns::shifted_cost(RVNA.CJ, COLA, COLI, RVNA.COLLEN);
   XREPAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j, RVNA.LENMA,
          LENMY, RVNA.MAPA, MEMORY, RVNA.N, MAXA, MAXN, MAXM);

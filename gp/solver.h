@@ -95,8 +95,9 @@ void SETUP(int& MREG, double* RHS, int& IPRINT, int& MAXM, int& MAXN,
 
 // REPC: stores COLUMN(1..M+1) (row coefficients, then the log-cost w; the LP
 // cost is -w): appended while fewer than NMAX columns are stored, otherwise
-// over the first column that is neither kept (KEEPS = 1), nor basic, nor a
-// logical column.  Out: IDNO the column number, STATUS(IDNO) = 0.  No
+// over the least recently used column that is neither kept (KEEPS = 1), nor
+// basic, nor a logical column (gp/master_columns.h); the stored cost is
+// reduced by the current cost shift.  Out: IDNO the column number, STATUS(IDNO) = 0.  No
 // replaceable column: two lines on IOERR, nothing stored, IDNO unchanged.
 void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
           int& MAXM, int& MAXN, int& MAXA, int& COLMAX, int& LENMY, double* B,
@@ -108,7 +109,9 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
 // LINEAR: solves the master LP from the current basis (the all-artificial
 // basis on the first call).  Out: IBCH (1 = basis changed), ITS (1 optimal,
 // 2 infeasible, 3 unbounded, 4 accuracy check failed, 5 abandoned),
-// PSOLN(1..N) column values, DSOLN(1..M) = -UZERO, VOBJ = -Z.  ICD = 0 (first
+// PSOLN(1..N) column values, DSOLN(1..M) = -(UZERO + t), VOBJ = -(Z + t.B)
+// with t the cost shift of gp/master_columns.h (0 until the solver re-centres
+// the costs), so the results are those of the unshifted LP.  ICD = 0 (first
 // solve) drops the logical columns from the count afterwards, unless one of
 // them is still basic (then all stay counted so that no later column is
 // stored over a basic column).  Scratch: LASTBAS(1..M).
