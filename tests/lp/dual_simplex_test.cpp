@@ -15,7 +15,6 @@ namespace {
 
 using lp_test::LpColumn;
 using lp_test::LpData;
-using lp_test::one_row;
 using lp_test::PostOptLp;
 using Lines = std::vector<std::string>;
 
@@ -77,7 +76,12 @@ TEST_F(DualSimplex, ReachesTheFreshPrimalOptimumAfterRhsChanges) {
 
 TEST_F(DualSimplex, InfeasibleRowMakesTheDualUnbounded) {
   // x1 + x2 <= b with b moved to -1: no column can raise the slack.
-  PostOptLp e(one_row(2.0, {{-1.0, {{1, 1.0}}}, {-2.0, {{1, 1.0}}}}));
+  LpData s;
+  s.M = 1;
+  s.rowtyp = {1};
+  s.b = {2.0};
+  s.cols = {{-1.0, {{1, 1.0}}}, {-2.0, {{1, 1.0}}}};
+  PostOptLp e(s);
   ASSERT_EQ(e.solve(), 1);
   e.B[0] = -1.0;
   e.PRINT = 1;

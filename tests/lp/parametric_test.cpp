@@ -14,7 +14,6 @@ namespace {
 
 using lp_test::LpData;
 using lp_test::PostOptLp;
-using Lines = std::vector<std::string>;
 
 class Parametric : public lp_test::UnitEightTest {};
 
@@ -39,11 +38,7 @@ Step step(PostOptLp& e, std::vector<double>& direct, bool change,
 
 // The LP with right-hand side B (two-sided rows keep their range).
 LpData with_rhs(LpData s, const std::vector<double>& b) {
-  for (int i = 0; i < s.M; ++i) {
-    const double d = b[i] - s.b[i];
-    s.b[i] = b[i];
-    if (s.rowtyp[i] == 2) s.blow[i] += d;
-  }
+  for (int i = 1; i <= s.M; ++i) s = lp_test::moved_rhs(s, i, b[i - 1] - s.b[i - 1]);
   return s;
 }
 

@@ -181,19 +181,6 @@ class PostOptLp : public EngineLp {
   int DFEASQ = 0, DTERM = 0, DUNBR = 0, ITERD = 0, SCODE = 0;
 };
 
-// One row, slack basis: sum of the columns' entries <= B (the columns as
-// given).
-inline LpData one_row(double b, std::vector<LpColumn> cols, int bndtyp = 1) {
-  LpData s;
-  s.M = 1;
-  s.BNDTYP = bndtyp;
-  s.rowtyp = {1};
-  s.b = {b};
-  s.blow = {0.0};
-  s.cols = std::move(cols);
-  return s;
-}
-
 // The LP with the right-hand side of row I (1..M) moved by DELTA; a
 // two-sided row keeps its range (its slack bound is fixed when stored).
 inline LpData moved_rhs(LpData s, int i, double delta) {

@@ -156,19 +156,6 @@ std::string check_optimal(const LpData& s, EngineLp& e) {
   return why.str();
 }
 
-// Dense solve of B d = a (B from the basis columns), partial pivoting.
-std::vector<double> dense_solve(const LpData& s, EngineLp& e,
-                                std::vector<double> rhs) {
-  const int m = s.M;
-  std::vector<std::vector<double>> bm(m, std::vector<double>(m));
-  for (int k = 0; k < m; ++k) {
-    double c;
-    std::vector<double> col = dense_column(s, e.BASIS[k], c);
-    for (int i = 0; i < m; ++i) bm[i][k] = col[i];
-  }
-  return testref::gauss_solve(std::move(bm), std::move(rhs));
-}
-
 // TERMIN 2: column UNBDDQ moved away from its bound, with the basic
 // variables following, must raise the objective without limit.
 std::string check_ray(const LpData& s, EngineLp& e) {
@@ -183,7 +170,13 @@ std::string check_ray(const LpData& s, EngineLp& e) {
   const double dir = (st == -1) ? -1.0 : 1.0;
   if (dir > 0 && bq.u < kBig) why << "ray column has a finite upper bound";
   if (dir < 0 && bq.l > -kBig) why << "ray column has a finite lower bound";
-  std::vector<double> d = dense_solve(s, e, aq);
+  std::vector<std::vector<double>> bm(s.M, std::vector<double>(s.M));
+  for (int k = 0; k < s.M; ++k) {  // B d = aq, dense
+    double c;
+    const std::vector<double> col = dense_column(s, e.BASIS[k], c);
+    for (int i = 0; i < s.M; ++i) bm[i][k] = col[i];
+  }
+  const std::vector<double> d = testref::gauss_solve(std::move(bm), aq);
   double gain = cq * dir;
   for (int k = 0; k < s.M; ++k) {
     double cb;
