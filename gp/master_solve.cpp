@@ -4,13 +4,14 @@
 // traced solve.  See master_lp.cpp for the master LP's layout and for the
 // treatment of the logical columns after the first solve.
 //
-// Warm solves work on a perturbed right-hand side.  The master LP's
+// Warm solves can work on a perturbed right-hand side.  The master LP's
 // right-hand side is (1, 0, ..., 0), so almost every basic column sits at
 // zero and the re-solve after new columns were added crawls through long
 // runs of steps of length zero (CL29 of the classic test set: 2.9 million
 // engine iterations in 1,159 solves, ended one by one by the engine's
-// smallest-index fallback, which scans every column each step).  A warm
-// solve therefore solves the LP with right-hand side
+// smallest-index fallback, which scans every column each step).  Once a
+// run shows such a solve (below), each warm solve solves the LP with
+// right-hand side
 // B + sum_i delta(i) a(BASIS(i)), delta(i) drawn from [0.5, 1] x 1.0E-6,
 // over the structural basic columns of the starting basis: that is the same
 // LP with those columns' lower bounds moved from 0 to -delta(i), which the
@@ -22,7 +23,7 @@
 // generator restarted with each first solve, so a run is reproducible.
 //
 // A warm solve that fails (abandoned, accuracy check failed) is retried
-// from its starting basis with fresh draws, once; when it fails again the
+// from its starting basis, once, perturbed with fresh draws; when it fails again the
 // starting basis is put back, so that the next iteration starts from the
 // last optimal basis rather than from the one the failed solve left (after
 // which every later solve failed too: CL30 of the classic test set).
@@ -31,6 +32,7 @@
 #include <vector>
 
 #include "gp/master_columns.h"
+#include "gp/master_perturbation.h"
 #include "gp/report_line.h"
 #include "gp/solver.h"
 #include "io/one_based.h"
@@ -67,6 +69,22 @@ struct Draws {
   }
 };
 Draws draws;
+
+// Warm solves are perturbed once one of them, unperturbed, has taken more
+// than long_solve(M) iterations, the sign of a master LP that stalls on its
+// degeneracy (CL29: about 2,500 iterations per solve for 127 rows, against
+// at most a few rows' worth on the small programs), or has failed (the
+// perturbed path is the more robust one: the test program LPFAIL reaches
+// its optimum in 17 iterations with it, in 95 with 65 failed solves
+// without).  Where re-solves are
+// short the perturbation only costs (its clean-up re-solves), and on some
+// programs with a redundant row it makes the basic artificial drift off
+// zero so that the engine goes back and forth between its phases
+// (RND1000 of the benchmark: half an hour instead of 3 s).  Reset by each
+// first solve.
+bool perturbing = false;
+bool always = false;
+int long_solve(int m) { return 10 * m; }
 
 // The basis in place was factorised at the end of the last solve (or put
 // back from a sound start): a failed solve can go back to it.
@@ -113,6 +131,11 @@ void basic_values(double* B, double* BASCB, double* COLA, int* COLI,
 
 }  // namespace
 
+namespace gp::master_perturbation {
+void force(bool on) { always = on; }
+bool forced() { return always; }
+}  // namespace gp::master_perturbation
+
 void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
             double& VOBJ, int& ICD, int& MAXM, int& MAXN, int& MAXA,
             int& COLMAX, int& LENMY, double* B, double* BASCB, double* BASLB,
@@ -154,6 +177,7 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
   //    right-hand side and is retried from its starting basis when it fails
   //    (see the file head).
   bool went_back = false;
+  if (first_solve) perturbing = false;
   if (first_solve || !sound_start) {
     solve(B, BASCB, BASIS, BASLB, BASUB, CANDA, CANDCJ, CANDI, COLA, COLI,
           COLMAX, LENMY, MAXM, MAXN, MEMORY, STATUS, UZERO, XBZERO, YQ);
@@ -163,7 +187,16 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
     const std::vector<double> rhs(B, B + m);
     const double BIG = RVNCOM.BIG;
     const double ZL = RVNCOM.ZL;
-    auto perturbed_solve = [&] {
+    auto perturbed_solve = [&](bool perturb) {
+      if (!perturb) {
+        solve(B, BASCB, BASIS, BASLB, BASUB, CANDA, CANDCJ, CANDI, COLA,
+              COLI, COLMAX, LENMY, MAXM, MAXN, MEMORY, STATUS, UZERO, XBZERO,
+              YQ);
+        if (RVNA.ITER1 + RVNA.ITER2 > long_solve(m) ||
+            RVNA.TERMIN == 4 || RVNA.TERMIN == 5)
+          perturbing = true;
+        return RVNA.TERMIN == kOptimal;
+      }
       for (int i = 1; i <= m; ++i) {
         // Structural columns only (an artificial's bounds are 0..0).
         if (BASUB[i - 1] < BIG || BASLB[i - 1] != 0.0) continue;
@@ -210,10 +243,10 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
     // Abandoned (5) or inaccurate (4) solves are retried; an unbounded or
     // infeasible master LP is an answer.
     auto retryable = [] { return RVNA.TERMIN == 4 || RVNA.TERMIN == 5; };
-    bool solved = perturbed_solve();
+    bool solved = perturbed_solve(perturbing || gp::master_perturbation::forced());
     for (int retry = 1; retry <= kRetries && !solved && retryable(); ++retry) {
       if (!back_to_start()) break;
-      solved = perturbed_solve();
+      solved = perturbed_solve(true);  // a fresh path
     }
     if (!solved && retryable()) {
       const int failed = RVNA.TERMIN;

@@ -114,10 +114,11 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
 // the costs), so the results are those of the unshifted LP.  ICD = 0 (first
 // solve) drops the logical columns from the count afterwards, unless one of
 // them is still basic (then all stay counted so that no later column is
-// stored over a basic column).  Later solves work on B perturbed along the
-// starting basis and hand back the vertex of the unperturbed LP; a failed
-// one is retried once from its starting basis and otherwise leaves that
-// basis in place (gp/master_solve.cpp).  Scratch: LASTBAS(1..M).
+// stored over a basic column).  Once a run has shown a long or failed
+// re-solve, later solves work on B perturbed along the starting basis and
+// hand back the vertex of the unperturbed LP; a failed one is retried once
+// from its starting basis and otherwise leaves that basis in place
+// (gp/master_solve.cpp).  Scratch: LASTBAS(1..M).
 void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
             double& VOBJ, int& ICD, int& MAXM, int& MAXN, int& MAXA,
             int& COLMAX, int& LENMY, double* B, double* BASCB, double* BASLB,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gp/master_columns.h"
+#include "gp/master_perturbation.h"
 #include "gp/solver.h"
 #include "gp_test_util.h"
 #include "lp/engine.h"
@@ -277,6 +278,10 @@ TEST(MasterStore, RecentredCostsLeaveTheMasterLpUnchanged) {
 // columns of the objective added between solves.
 TEST(MasterStore, WarmSolvesReturnTheUnperturbedVertex) {
   gptest::ReportFile rep;
+  struct Perturbed {  // every warm solve, not only after a long one
+    Perturbed() { gp::master_perturbation::force(true); }
+    ~Perturbed() { gp::master_perturbation::force(false); }
+  } perturbed;
   const std::vector<std::vector<double>> terms = {
       {1.0, 0.0}, {0.0, 1.0}, {-1.0, -1.0}, {1.0, 1.0}};
   const std::vector<double> coef = {1.0, 1.0, 1.0, 0.01};
