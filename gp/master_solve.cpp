@@ -23,7 +23,8 @@
 // generator restarted with each first solve, so a run is reproducible.
 //
 // A warm solve that fails (abandoned, accuracy check failed) is retried
-// from its starting basis, once, perturbed with fresh draws; when it fails again the
+// from its starting basis, once, perturbed with fresh draws, unless the
+// solve before it failed too; when it fails again the
 // starting basis is put back, so that the next iteration starts from the
 // last optimal basis rather than from the one the failed solve left (after
 // which every later solve failed too: CL30 of the classic test set).
@@ -84,6 +85,10 @@ Draws draws;
 // first solve.
 bool perturbing = false;
 bool always = false;
+
+// The last solve failed: the next failure is not retried (on a master LP
+// whose every re-solve fails, CL30, retries only multiply the cost).
+bool last_failed = false;
 int long_solve(int m) { return 10 * m; }
 
 // The basis in place was factorised at the end of the last solve (or put
@@ -244,7 +249,8 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
     // infeasible master LP is an answer.
     auto retryable = [] { return RVNA.TERMIN == 4 || RVNA.TERMIN == 5; };
     bool solved = perturbed_solve(perturbing || gp::master_perturbation::forced());
-    for (int retry = 1; retry <= kRetries && !solved && retryable(); ++retry) {
+    const int retries = last_failed ? 0 : kRetries;
+    for (int retry = 1; retry <= retries && !solved && retryable(); ++retry) {
       if (!back_to_start()) break;
       solved = perturbed_solve(true);  // a fresh path
     }
@@ -257,6 +263,7 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
   // A basis to go back to: one an optimal solve left (freshly factorised),
   // or a sound starting basis put back.
   sound_start = RVNA.TERMIN == kOptimal || went_back;
+  last_failed = !first_solve && RVNA.TERMIN != kOptimal;
 
   // The basic columns were of use in this solve (replacement order).
   gp::master_columns::solved(BASIS, m);
