@@ -67,7 +67,6 @@ void reset(int capacity) {
   shifted = false;
 }
 
-
 double shifted_cost(double CJ, const double* COLA, const int* COLI,
                     int COLLEN) {
   if (!shifted) return CJ;

@@ -23,11 +23,11 @@
 // generator restarted with each first solve, so a run is reproducible.
 //
 // A warm solve that fails (abandoned, accuracy check failed) is retried
-// from its starting basis, once, perturbed with fresh draws, unless the
-// solve before it failed too; when it fails again the
-// starting basis is put back, so that the next iteration starts from the
-// last optimal basis rather than from the one the failed solve left (after
-// which every later solve failed too: CL30 of the classic test set).
+// once from its starting basis, perturbed with fresh draws, unless the
+// solve before it failed too; when it still fails the starting basis is
+// put back, so that the next iteration starts from the last optimal basis
+// rather than from the one the failed solve left (after which every later
+// solve failed too: CL30 of the classic test set).
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -55,9 +55,8 @@ void dump_ints(int unit, const int* v, int n, int per_line, int width) {
   }
 }
 
-// Perturbation size and the number of retries of a failed warm solve.
+// Perturbation size.
 constexpr double kPerturbation = 1.0e-6;
-constexpr int kRetries = 1;
 
 // Fixed-seed generator of the perturbation (64-bit linear congruential,
 // top 53 bits): uniform draws in [0.5, 1).
@@ -77,19 +76,22 @@ Draws draws;
 // at most a few rows' worth on the small programs), or has failed (the
 // perturbed path is the more robust one: the test program LPFAIL reaches
 // its optimum in 17 iterations with it, in 95 with 65 failed solves
-// without).  Where re-solves are
-// short the perturbation only costs (its clean-up re-solves), and on some
-// programs with a redundant row it makes the basic artificial drift off
-// zero so that the engine goes back and forth between its phases
-// (RND1000 of the benchmark: half an hour instead of 3 s).  Reset by each
-// first solve.
+// without).  Where re-solves are short the perturbation only costs (its
+// clean-up re-solves), and on some programs with a redundant row it makes
+// the basic artificial drift off zero so that the engine goes back and
+// forth between its phases (RND1000 of the benchmark: half an hour instead
+// of 3 s).  Reset by each first solve; ALWAYS is the tests' switch.
 bool perturbing = false;
 bool always = false;
+int long_solve(int m) { return 10 * m; }
 
 // The last solve failed: the next failure is not retried (on a master LP
 // whose every re-solve fails, CL30, retries only multiply the cost).
 bool last_failed = false;
-int long_solve(int m) { return 10 * m; }
+
+// Abandoned (5) or inaccurate (4): worth another attempt; an unbounded or
+// infeasible master LP is an answer.
+bool failed_to_solve() { return RVNA.TERMIN == 4 || RVNA.TERMIN == 5; }
 
 // The basis in place was factorised at the end of the last solve (or put
 // back from a sound start): a failed solve can go back to it.
@@ -138,7 +140,6 @@ void basic_values(double* B, double* BASCB, double* COLA, int* COLI,
 
 namespace gp::master_perturbation {
 void force(bool on) { always = on; }
-bool forced() { return always; }
 }  // namespace gp::master_perturbation
 
 void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
@@ -192,13 +193,14 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
     const std::vector<double> rhs(B, B + m);
     const double BIG = RVNCOM.BIG;
     const double ZL = RVNCOM.ZL;
-    auto perturbed_solve = [&](bool perturb) {
+    // One attempt from the basis in place, perturbed or not; true when it
+    // ends optimal.
+    auto attempt = [&](bool perturb) {
       if (!perturb) {
         solve(B, BASCB, BASIS, BASLB, BASUB, CANDA, CANDCJ, CANDI, COLA,
               COLI, COLMAX, LENMY, MAXM, MAXN, MEMORY, STATUS, UZERO, XBZERO,
               YQ);
-        if (RVNA.ITER1 + RVNA.ITER2 > long_solve(m) ||
-            RVNA.TERMIN == 4 || RVNA.TERMIN == 5)
+        if (RVNA.ITER1 + RVNA.ITER2 > long_solve(m) || failed_to_solve())
           perturbing = true;
         return RVNA.TERMIN == kOptimal;
       }
@@ -245,16 +247,10 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
                    STATUS, XBZERO);
       return g >= 0.0;
     };
-    // Abandoned (5) or inaccurate (4) solves are retried; an unbounded or
-    // infeasible master LP is an answer.
-    auto retryable = [] { return RVNA.TERMIN == 4 || RVNA.TERMIN == 5; };
-    bool solved = perturbed_solve(perturbing || gp::master_perturbation::forced());
-    const int retries = last_failed ? 0 : kRetries;
-    for (int retry = 1; retry <= retries && !solved && retryable(); ++retry) {
-      if (!back_to_start()) break;
-      solved = perturbed_solve(true);  // a fresh path
-    }
-    if (!solved && retryable()) {
+    bool solved = attempt(perturbing || always);
+    if (!solved && failed_to_solve() && !last_failed && back_to_start())
+      solved = attempt(true);  // a fresh path
+    if (!solved && failed_to_solve()) {
       const int failed = RVNA.TERMIN;
       went_back = back_to_start();
       RVNA.TERMIN = failed;

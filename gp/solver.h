@@ -97,8 +97,9 @@ void SETUP(int& MREG, double* RHS, int& IPRINT, int& MAXM, int& MAXN,
 // cost is -w): appended while fewer than NMAX columns are stored, otherwise
 // over the least recently used column that is neither kept (KEEPS = 1), nor
 // basic, nor a logical column (gp/master_columns.h); the stored cost is
-// reduced by the current cost shift.  Out: IDNO the column number, STATUS(IDNO) = 0.  No
-// replaceable column: two lines on IOERR, nothing stored, IDNO unchanged.
+// reduced by the current cost shift.  Out: IDNO the column number,
+// STATUS(IDNO) = 0.  No replaceable column: two lines on IOERR, nothing
+// stored, IDNO unchanged.
 void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
           int& MAXM, int& MAXN, int& MAXA, int& COLMAX, int& LENMY, double* B,
           double* BASCB, double* BASLB, double* BASUB, double* BETAR,
