@@ -49,6 +49,10 @@ using namespace lp::postopt::codes;
 constexpr int kMaxRejected = 10;  // rejected pivots tolerated in a row
 constexpr int kAbandoned = 6;     // DTERM: infeasible rows, pivots rejected
 
+// Too many rejected pivots stop the program unless a caller asked for DTERM
+// 6 (lp::DualRejectionsAbandon).
+bool rejections_abandon = false;
+
 // Products of one nonbasic column with BETAR and UZERO, and its cost.
 struct ColumnProducts {
   double BRAJ;  // BETAR . a(j), cleaned
@@ -162,6 +166,15 @@ void dual_ratio_test(const char* NAME, Products products, bool& DFEAS,
 }
 
 }  // namespace
+
+namespace lp {
+DualRejectionsAbandon::DualRejectionsAbandon() : previous_(rejections_abandon) {
+  rejections_abandon = true;
+}
+DualRejectionsAbandon::~DualRejectionsAbandon() {
+  rejections_abandon = previous_;
+}
+}  // namespace lp
 
 // ---- XDUAL ----------------------------------------------------------------
 
@@ -354,7 +367,10 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
       if (NREJ > kMaxRejected) {
         io::Record(IOERR, '0')
             << "XDPH2...PROBLEM ABANDONED...TOO MANY REJECTED PIVOTS";
-        stop(kSilent, IOERR);
+        if (!rejections_abandon) stop(kSilent, IOERR);
+        DTERM = kAbandoned;
+        DUNBR = R;
+        return;
       }
       io::Record(IOERR, '0') << "XDPH2...ITERATION" << io::I(ITER, 5)
                              << io::X(5) << "PIVOT REJECTED" << "ROW="

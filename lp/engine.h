@@ -171,6 +171,19 @@ void finish_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
                   int& OUTTYP, int& PCODE, double& PIVOT, int& Q, int& R,
                   int* STATUS, double& THETA, bool& UNBDD, double& UQ,
                   double* XBZERO, double* YQ, double& Z);
+// While an instance lives, the dual iterations (XDPH2) end with DTERM 6
+// instead of stopping the program when an eleventh pivot in a row is
+// rejected: for callers with a fallback of their own (the GP master LP).
+class DualRejectionsAbandon {
+ public:
+  DualRejectionsAbandon();
+  ~DualRejectionsAbandon();
+  DualRejectionsAbandon(const DualRejectionsAbandon&) = delete;
+  DualRejectionsAbandon& operator=(const DualRejectionsAbandon&) = delete;
+
+ private:
+  bool previous_;
+};
 }  // namespace lp
 
 // ---- Slack columns and starting basis ----

@@ -118,4 +118,21 @@ TEST_F(DualSimplex, ElevenRejectedPivotsInARowStopTheProgram) {
   EXPECT_EQ(got[21], "XDPH2...PROBLEM ABANDONED...TOO MANY REJECTED PIVOTS");
 }
 
+TEST_F(DualSimplex, RejectionsEndWithCodeSixWhileTheCallerAsksForIt) {
+  PostOptLp e(tiny_pivots(11));
+  e.store_columns();
+  e.slack();
+  {
+    lp::DualRejectionsAbandon keep_going;
+    EXPECT_EQ(e.dual(), 6);
+    EXPECT_EQ(e.DUNBR, 11);
+  }
+  // Out of the guard's scope the program is stopped again.
+  PostOptLp again(tiny_pivots(11));
+  again.store_columns();
+  again.slack();
+  EXPECT_EQ(stop_lines([&] { again.dual(); }).back(),
+            "XDPH2...PROBLEM ABANDONED...TOO MANY REJECTED PIVOTS");
+}
+
 }  // namespace
