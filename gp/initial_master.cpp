@@ -2,13 +2,54 @@
 // grid point with all weight on that term), one per variable bound above
 // 1.0e-6, solved from the all-artificial basis.
 #include <cmath>
+#include <cstddef>
+#include <utility>
+#include <vector>
 
+#include "gp/master_columns.h"
 #include "gp/report_line.h"
 #include "gp/solver.h"
 #include "io/one_based.h"
 
 using gp::kReport;
 using gp::Line;
+
+namespace {
+
+// Vectors that span the orthogonality rows' part of every column the
+// solver can generate: per term, its exponents (the first pair naming a
+// variable counts, as in ADDU); per bounded variable, its row's unit
+// vector.
+std::vector<std::vector<std::pair<int, double>>> column_span(
+    double* A, int NVAR, int MCON, int KTTOT, int* FTERM, int* LTERM,
+    int NLB, int NUB, double* SLB, double* SUB, int* IDVAR, int* NAPP,
+    double no_bound) {
+  io::F1<double> a(A), slb(SLB), sub(SUB);
+  io::F1<int> fterm(FTERM), lterm(LTERM), idvar(IDVAR), napp(NAPP);
+  std::vector<std::vector<std::pair<int, double>>> span;
+  std::vector<int> seen(static_cast<std::size_t>(NVAR) + 1, 0);
+  long long p = 0;
+  for (int iposy = 1; iposy <= MCON + 1; ++iposy) {
+    for (int k = fterm(iposy); k <= lterm(iposy) && k <= KTTOT; ++k) {
+      std::vector<std::pair<int, double>> g;
+      for (long long i = p + 1; i <= p + napp(k); ++i) {
+        const int v = idvar(i);
+        if (v < 1 || v > NVAR || seen[static_cast<std::size_t>(v)] == k)
+          continue;
+        seen[static_cast<std::size_t>(v)] = k;
+        if (a(i) != 0.0) g.emplace_back(1 + v, a(i));
+      }
+      p += napp(k);
+      span.push_back(std::move(g));
+    }
+  }
+  for (int v = 1; v <= NVAR; ++v)
+    if ((NLB != 0 && slb(v) > no_bound) || (NUB != 0 && sub(v) > no_bound))
+      span.push_back({{1 + v, 1.0}});
+  return span;
+}
+
+}  // namespace
 
 void INITLP(double* C, double* A, int& NVAR, int& MCON, int* KT, int& KTTOT,
             int* FTERM, int* LTERM, int& NLB, int& NUB, double* SLB,
@@ -32,6 +73,9 @@ void INITLP(double* C, double* A, int& NVAR, int& MCON, int* KT, int& KTTOT,
   SETUP(mreg, RHS, IPRINT, MAXM, MAXN, MAXA, COLMAX, LENMY, B, BASCB, BASLB,
         BASUB, BETAR, CANDA, CANDCJ, COLA, UZERO, XBZERO, YQ, BASIS, CANDI,
         COLI, ROWTYP, STATUS, MEMORY);
+  gp::master_columns::mark_redundant(gp::redundant_rows(
+      mreg, column_span(A, NVAR, MCON, KTTOT, FTERM, LTERM, NLB, NUB, SLB,
+                        SUB, IDVAR, NAPP, kNoBound)));
 
   // 2.-4. One column per term.
   if (IPRG == 1) {

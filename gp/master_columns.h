@@ -24,8 +24,22 @@
 // every column as generated (64 bits) so the shift is always applied to the
 // exact cost; LINEAR adds t.B back to the optimum and t to the prices.
 //
+// Redundant rows.  Every column's orthogonality entries combine the
+// exponent vectors of the program's terms (and the unit vectors of bounded
+// variables).  When the row of a variable is a linear combination of other
+// orthogonality rows over all of them (a variable that always appears
+// together with another), the row, whose right-hand side is 0 like theirs,
+// is implied by them, but the 32-bit store rounds each column's entries
+// so that the combination no longer holds exactly: a new column then
+// differs from the basis in that row by rounding noise, the row's basic
+// artificial (value 0, bounds 0..0) blocks every step with that noise as
+// pivot, and the solve is abandoned over refused pivots.  Such rows are
+// stored as zeros: the LP is the same, the artificial stays basic at 0, and
+// the row's price is 0 (the variable's value 1, which the others' values
+// make up for).
+//
 //   reset(capacity)   SETUP: no column yet, solve count 0; columns
-//                     1..capacity may be recorded
+//                     1..capacity may be recorded; no redundant row
 //   stored(j, COLA, COLI, COLLEN, CJ)
 //                     REPC: column j is stored now, as generated (COLLEN
 //                     entries, rows COLI, values COLA, cost CJ)
@@ -39,6 +53,10 @@
 //                     the cost to store for that column: CJ - t.a (CJ itself
 //                     until the first re-centring)
 //   shift_value(row)  t(row), 0 until the first re-centring
+//   mark_redundant(rows)
+//                     rows(i - 1) true: row i is redundant (INITLP, after
+//                     SETUP, before the first column)
+//   redundant(row)    row is redundant: REPC stores no entry there
 //   recentre(U, M, BASIS, BASCB, COLA, COLI, COLMAX, LENMY, MAXA, MAXN,
 //            MAXM, MEMORY)
 //                     t = U(1..M); every column 1..N is stored again with its
@@ -47,6 +65,9 @@
 //                     stored costs.  COLA, COLI are scratch.  The basis, its
 //                     factors and the basic values stay valid.
 #pragma once
+
+#include <utility>
+#include <vector>
 
 namespace gp::master_columns {
 
@@ -58,8 +79,26 @@ int choose(int N, const int* KEEPS, const int* STATUS);
 double shifted_cost(double CJ, const double* COLA, const int* COLI,
                     int COLLEN);
 double shift_value(int row);
+void mark_redundant(const std::vector<bool>& rows);
+bool redundant(int row);
 void recentre(const double* U, int M, int* BASIS, double* BASCB,
               double* COLA, int* COLI, int& COLMAX, int& LENMY, int& MAXA,
               int& MAXN, int& MAXM, double* MEMORY);
 
 }  // namespace gp::master_columns
+
+namespace gp {
+
+// The orthogonality rows of the master LP (row 1+v for variable v; row 1,
+// normality, is never one: its right-hand side is 1) that are linear
+// combinations of earlier orthogonality rows over every column the program
+// can generate.  GENERATORS spans those rows' part of the columns: each is
+// a sparse vector of (row, value) pairs, rows 2..M.  Rows are taken in
+// order; row i is redundant when its coordinate is, over the span, a
+// combination of the earlier kept rows' coordinates (pivoted elimination of
+// the Gram matrix, relative pivot below 1e-12).  Element i - 1 of the
+// result stands for row i.
+std::vector<bool> redundant_rows(
+    int m, const std::vector<std::vector<std::pair<int, double>>>& generators);
+
+}  // namespace gp

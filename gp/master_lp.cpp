@@ -5,7 +5,8 @@
 //           right-hand sides, no basis
 //   REPC    pack a generated column and store it (append, or overwrite the
 //           least recently used column that is neither kept, nor basic, nor
-//           logical: gp/master_columns.h)
+//           logical: gp/master_columns.h); rows found redundant get no
+//           entry (gp/master_columns.h)
 //   (LINEAR, the solve, is in master_solve.cpp)
 //
 // All engine parameters are kept in the process-wide record RVNA, so callers
@@ -53,6 +54,7 @@ std::vector<Copy> copies;
 long long solves = 0;
 std::vector<double> shift;
 bool shifted = false;
+std::vector<bool> redundant_row;  // element i - 1: row i
 
 }  // namespace
 
@@ -65,6 +67,14 @@ void reset(int capacity) {
   solves = 0;
   shift.clear();
   shifted = false;
+  redundant_row.clear();
+}
+
+void mark_redundant(const std::vector<bool>& rows) { redundant_row = rows; }
+
+bool redundant(int row) {
+  return row >= 1 && static_cast<std::size_t>(row) <= redundant_row.size() &&
+         redundant_row[static_cast<std::size_t>(row - 1)];
 }
 
 double shifted_cost(double CJ, const double* COLA, const int* COLI,
@@ -152,6 +162,39 @@ int choose(int N, const int* KEEPS, const int* STATUS) {
 
 }  // namespace gp::master_columns
 
+std::vector<bool> gp::redundant_rows(
+    int m, const std::vector<std::vector<std::pair<int, double>>>& generators) {
+  // Gram matrix G = sum g g^T (dense, m x m, column-major; rows 1..m).
+  const std::size_t n = static_cast<std::size_t>(m);
+  std::vector<double> gram(n * n, 0.0);
+  auto at = [&](int i, int j) -> double& {
+    return gram[static_cast<std::size_t>(i - 1) +
+                static_cast<std::size_t>(j - 1) * n];
+  };
+  for (const auto& g : generators)
+    for (const auto& [i, gi] : g)
+      for (const auto& [j, gj] : g)
+        if (i >= 2 && i <= m && j >= 2 && j <= m) at(i, j) += gi * gj;
+  // Symmetric elimination in row order: a row whose remaining diagonal is
+  // negligible beside its own is a combination of the rows kept before it.
+  std::vector<bool> redundant(n, false);
+  std::vector<double> scale(n);
+  for (int i = 1; i <= m; ++i) scale[static_cast<std::size_t>(i - 1)] = at(i, i);
+  for (int k = 2; k <= m; ++k) {
+    const double d = at(k, k);
+    if (!(d > 1.0e-12 * scale[static_cast<std::size_t>(k - 1)])) {
+      redundant[static_cast<std::size_t>(k - 1)] = true;
+      continue;
+    }
+    for (int j = k + 1; j <= m; ++j) {
+      const double f = at(k, j) / d;
+      if (f == 0.0) continue;
+      for (int i = k + 1; i <= m; ++i) at(i, j) -= f * at(i, k);
+    }
+  }
+  return redundant;
+}
+
 void SETUP(int& MREG, double* RHS, int& IPRINT, int& MAXM, int& MAXN,
            int& MAXA, int& COLMAX, int& LENMY, double* B, double* /*BASCB*/,
            double* /*BASLB*/, double* /*BASUB*/, double* /*BETAR*/,
@@ -201,11 +244,11 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
   io::F1<int> coli(COLI), status(STATUS);
   const int m = RVNA.M;
 
-  // 1. Pack: every entry that is not exactly zero; an empty column becomes a
-  //    single 0.0 in row 1.
+  // 1. Pack: every entry that is not exactly zero and not in a redundant
+  //    row; an empty column becomes a single 0.0 in row 1.
   int len = 0;
   for (int i = 1; i <= m; ++i) {
-    if (column(i) != 0.0) {
+    if (column(i) != 0.0 && !gp::master_columns::redundant(i)) {
       ++len;
       coli(len) = i;
       cola(len) = column(i);

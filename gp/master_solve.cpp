@@ -29,6 +29,7 @@
 // rather than from the one the failed solve left (after which every later
 // solve failed too: CL30 of the classic test set).
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -44,7 +45,8 @@ using gp::Line;
 
 namespace {
 
-constexpr int kOptimal = 1;  // ITS: LP solved to optimality
+constexpr int kOptimal = 1;      // ITS: LP solved to optimality
+constexpr int kArtificial = -3;  // STATUS of an equality row's artificial
 
 // Integers, PER_LINE per line, each in WIDTH columns, lines led by 5 blanks.
 void dump_ints(int unit, const int* v, int n, int per_line, int width) {
@@ -160,6 +162,77 @@ bool dual_cleanup(double* B, double* BASCB, int* BASIS, double* BASLB,
   return DTERM == 1;
 }
 
+// Fresh factors of the basis in place; false when it is singular.
+bool refactorise(int* BASIS, double* COLA, int* COLI, int& COLMAX,
+                 int& LENMY, double* MEMORY) {
+  return lp::factorise(BASIS, COLA, COLI, COLMAX, RVNA.IOERR, RVNA.LENMA,
+                       LENMY, RVNA.M, RVNA.MAPA, RVNA.MAPI, MEMORY) >= 0.0;
+}
+
+// After an optimal first solve, each artificial still basic (at value 0)
+// in a row that is not redundant is exchanged for the nonbasic structural
+// column with the largest entry in its row of the basis inverse times the
+// matrix, when that entry is at least kDriveOut: a degenerate exchange,
+// the values stay.  Left basic, such an artificial (bounds 0..0) blocks
+// every later step whose column has a tiny entry in its row, and a tiny
+// pivot is refused: the re-solves of small random programs were abandoned
+// over it, again and again.  True when a column was exchanged; the basis
+// is then refactorised, its values recomputed, and the caller re-solves
+// (the prices of the new basis need not be optimal).
+constexpr double kDriveOut = 1.0e-3;
+
+bool drive_out_artificials(double* B, double* BASCB, int* BASIS,
+                           double* BASUB, double* BETAR,
+                           double* COLA, int* COLI, int& COLMAX, int& LENMY,
+                           int& MAXM, int& MAXN, double* MEMORY, int* STATUS,
+                           double* XBZERO) {
+  io::F1<int> basis(BASIS), status(STATUS);
+  io::F1<double> betar(BETAR), bascb(BASCB), basub(BASUB);
+  const int m = RVNA.M;
+  bool exchanged = false;
+  for (int i = 1; i <= m; ++i) {
+    const int art = basis(i);
+    if (art < 1 || status(art) != kArtificial) continue;
+    for (int k = 1; k <= MAXM; ++k) betar(k) = k == i ? 1.0 : 0.0;
+    XBTRAN(RVNA.IOERR, RVNA.LENMI, LENMY, RVNA.M, RVNA.MAPI, MAXM, MEMORY,
+           BETAR);
+    int best = 0;
+    double best_alpha = kDriveOut, best_cost = 0.0;
+    for (int j = 1; j <= RVNA.N; ++j) {
+      if (status(j) != 0) continue;  // basic, logical, or not at 0
+      double cj = 0.0, alpha = 0.0;
+      XGETAJ(cj, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j, RVNA.LENMA,
+             LENMY, RVNA.MAPA, MEMORY);
+      XDOT(COLA, COLI, RVNA.COLLEN, COLMAX, MAXM, BETAR, alpha);
+      if (std::fabs(alpha) > best_alpha) {
+        best = j;
+        best_alpha = std::fabs(alpha);
+        best_cost = cj;
+      }
+    }
+    if (best == 0) continue;  // the row is redundant after all
+    const double art_cost = bascb(i);
+    basis(i) = best;
+    status(best) = i;
+    bascb(i) = best_cost;
+    basub(i) = RVNCOM.BIG;
+    if (refactorise(BASIS, COLA, COLI, COLMAX, LENMY, MEMORY)) {
+      exchanged = true;
+      continue;
+    }
+    // Singular after all: the artificial goes back.
+    basis(i) = art;
+    status(best) = 0;
+    bascb(i) = art_cost;
+    basub(i) = 0.0;
+    refactorise(BASIS, COLA, COLI, COLMAX, LENMY, MEMORY);
+  }
+  if (exchanged)
+    basic_values(B, BASCB, COLA, COLI, COLMAX, LENMY, MAXM, MAXN, MEMORY,
+                 STATUS, XBZERO);
+  return exchanged;
+}
+
 }  // namespace
 
 namespace gp::master_perturbation {
@@ -215,6 +288,12 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
   if (first_solve || !sound_start) {
     solve(B, BASCB, BASIS, BASLB, BASUB, CANDA, CANDCJ, CANDI, COLA, COLI,
           COLMAX, LENMY, MAXM, MAXN, MEMORY, STATUS, UZERO, XBZERO, YQ);
+    if (first_solve && RVNA.TERMIN == kOptimal &&
+        drive_out_artificials(B, BASCB, BASIS, BASUB, BETAR, COLA,
+                              COLI, COLMAX, LENMY, MAXM, MAXN, MEMORY,
+                              STATUS, XBZERO))
+      solve(B, BASCB, BASIS, BASLB, BASUB, CANDA, CANDCJ, CANDI, COLA, COLI,
+            COLMAX, LENMY, MAXM, MAXN, MEMORY, STATUS, UZERO, XBZERO, YQ);
   } else {
     const Start start =
         save_start(m, RVNA.N, BASIS, STATUS, BASCB, BASLB, BASUB);

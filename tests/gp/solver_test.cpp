@@ -142,6 +142,35 @@ TEST(Solver, AbandonedReSolveIsRetried) {
   EXPECT_NEAR(r.VPOSY[0] / 0.026772393946, 1.0, 1e-6);
 }
 
+// x2 appears only together with x1, as s = x1^0.7 x2^2.1, so its row of
+// the master LP is 3 times x1's: min s + 1/s + x3 + 1/x3 + s x3, constraint
+// s / 2 + 1/(4 x3) <= 1.  The optimum has s = x3 = t with 2t + 2/t + t^2
+// least: t^3 + t^2 = 1, t = 0.75487767 (the constraint is slack there).
+// The row is stored as zeros: the solve must neither stall nor be
+// abandoned (rounded to 32 bits, the two rows were no longer exactly
+// proportional), and the redundant variable takes the value 1.
+TEST(Solver, VariableThatAlwaysAppearsWithAnotherOne) {
+  GpProblem p;
+  p.NVAR = 3;
+  p.term(0, 1.0, {{1, 0.7}, {2, 2.1}});
+  p.term(0, 1.0, {{1, -0.7}, {2, -2.1}});
+  p.term(0, 1.0, {{3, 1.0}});
+  p.term(0, 1.0, {{3, -1.0}});
+  p.term(0, 1.0, {{1, 0.7}, {2, 2.1}, {3, 1.0}});
+  p.term(1, 0.5, {{1, 0.7}, {2, 2.1}});
+  p.term(1, 0.25, {{3, -1.0}});
+  p.finish();
+  auto r = solve(p, RunParams{});
+  EXPECT_TRUE(r.has(kOptimum));
+  EXPECT_FALSE(r.has("LINEAR RETURNS FLAG    5"));
+  const double t = 0.7548776662466927;
+  EXPECT_NEAR(r.VPOSY[0], 2.0 * t + 2.0 / t + t * t, 1e-6);
+  EXPECT_NEAR(r.XPRIML[1], 1.0, 1e-12);
+  // A flat optimum: the point is good to about the root of the objective's.
+  EXPECT_NEAR(std::pow(r.XPRIML[0], 0.7), t, 1e-3);
+  EXPECT_NEAR(r.XPRIML[2], t, 1e-3);
+}
+
 // An iteration whose re-solve fails is abandoned but still advances the
 // report schedule.  min x s.t. x + 1/x <= 1 (no x satisfies it): the first
 // master LP is bounded, but the constraint's grid-point column at (1/2, 1/2)
