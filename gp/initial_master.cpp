@@ -1,6 +1,8 @@
 // initial_master.cpp — INITLP, the first master LP: one column per term (the
 // grid point with all weight on that term), one per variable bound above
-// 1.0e-6, solved from the all-artificial basis.
+// 1.0e-6, solved from the all-artificial basis.  Before the first column it
+// marks the orthogonality rows that other rows imply over every column the
+// program can generate (gp/master_columns.h).
 #include <cmath>
 #include <cstddef>
 #include <utility>

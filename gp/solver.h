@@ -45,7 +45,8 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
           double* VPOSY);
 
 // INITLP: builds the first master LP (one column per term, one per bound above
-// 1.0e-6) and solves it.  Out: X(1..N) column weights, PI(1..NVAR+1) row
+// 1.0e-6; orthogonality rows implied by others marked redundant,
+// gp/master_columns.h) and solves it.  Out: X(1..N) column weights, PI(1..NVAR+1) row
 // prices, IFLAG1 LP status (1 optimal .. 5 abandoned), V = -Z; IDPOSY, KEEPS,
 // TCLGEN updated for the stored columns.  Scratch: U(KTTOT), RHS(NVAR+1),
 // COL(NVAR+2), LASTBAS(MAXM).
@@ -97,7 +98,8 @@ void SETUP(int& MREG, double* RHS, int& IPRINT, int& MAXM, int& MAXN,
 // cost is -w): appended while fewer than NMAX columns are stored, otherwise
 // over the least recently used column that is neither kept (KEEPS = 1), nor
 // basic, nor a logical column (gp/master_columns.h); the stored cost is
-// reduced by the current cost shift.  Out: IDNO the column number,
+// reduced by the current cost shift, and rows marked redundant (INITLP,
+// gp/master_columns.h) get no entry.  Out: IDNO the column number,
 // STATUS(IDNO) = 0.  No replaceable column: two lines on IOERR, nothing
 // stored, IDNO unchanged.
 void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
@@ -112,14 +114,17 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
 // 2 infeasible, 3 unbounded, 4 accuracy check failed, 5 abandoned),
 // PSOLN(1..N) column values, DSOLN(1..M) = -(UZERO + t), VOBJ = -(Z + t.B)
 // with t the cost shift of gp/master_columns.h (0 until the solver re-centres
-// the costs), so the results are those of the unshifted LP.  ICD = 0 (first
-// solve) drops the logical columns from the count afterwards, unless one of
-// them is still basic (then all stay counted so that no later column is
-// stored over a basic column).  Once a run has shown a long or failed
-// re-solve, later solves work on B perturbed along the starting basis and
-// hand back the vertex of the unperturbed LP; a failed one is retried once
-// from its starting basis and otherwise leaves that basis in place
-// (gp/master_solve.cpp).  Scratch: LASTBAS(1..M).
+// the costs), so the results are those of the unshifted LP.  After an
+// optimal first solve, artificials still basic in rows that are not
+// redundant are exchanged for structural columns and the LP re-solved.
+// ICD = 0 (first solve) drops the logical columns from the count
+// afterwards, unless one of them is still basic (then all stay counted so
+// that no later column is stored over a basic column).  Once a run has
+// shown a long or failed re-solve, later solves work on B perturbed along
+// the starting basis and hand back the vertex of the unperturbed LP (the
+// dual simplex ends it when that vertex is not feasible); a failed one is
+// retried once from its starting basis and otherwise leaves that basis in
+// place (gp/master_solve.cpp).  Scratch: LASTBAS(1..M).
 void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
             double& VOBJ, int& ICD, int& MAXM, int& MAXN, int& MAXA,
             int& COLMAX, int& LENMY, double* B, double* BASCB, double* BASLB,
