@@ -146,14 +146,14 @@ void basic_values(double* B, double* BASCB, double* COLA, int* COLI,
 // is at the mercy of the ratio test's degenerate rows, whose entries are
 // rounding noise; on CL30 it was abandoned over rejected pivots, often at
 // its first iteration.  True when the dual simplex ends optimal; it does
-// not stop the program over rejected pivots.
+// not stop the program over rejected pivots or a singular basis change.
 bool dual_cleanup(double* B, double* BASCB, int* BASIS, double* BASLB,
                   double* BASUB, double* BETAR, double* COLA, int* COLI,
                   int& COLMAX, int& LENMY, int& MAXM, int& MAXN,
                   double* MEMORY, int* STATUS, double* UZERO, double* XBZERO,
                   double* YQ) {
   int DFEASQ = 0, DTERM = 0, DUNBR = 0, ITERD = 0;
-  const lp::DualRejectionsAbandon keep_going;
+  const lp::DualIterationsAbandon keep_going;
   XDUAL(B, BASCB, BASIS, BASLB, BASUB, BETAR, RVNA.BNDTYP, RVNA.BOUND, COLA,
         COLI, COLMAX, DFEASQ, DTERM, DUNBR, RVNA.FACTOR, RVNA.IOERR,
         RVNA.IOLOG, ITERD, RVNA.LENMA, RVNA.LENMI, LENMY, RVNA.M, RVNA.MAPA,

@@ -49,9 +49,9 @@ using namespace lp::postopt::codes;
 constexpr int kMaxRejected = 10;  // rejected pivots tolerated in a row
 constexpr int kAbandoned = 6;     // DTERM: infeasible rows, pivots rejected
 
-// Too many rejected pivots stop the program unless a caller asked for DTERM
-// 6 (lp::DualRejectionsAbandon).
-bool rejections_abandon = false;
+// Too many rejected pivots and singular basis changes stop the program
+// unless a caller asked for DTERM 6 (lp::DualIterationsAbandon).
+bool abandon_instead_of_stop = false;
 
 // Products of one nonbasic column with BETAR and UZERO, and its cost.
 struct ColumnProducts {
@@ -168,11 +168,12 @@ void dual_ratio_test(const char* NAME, Products products, bool& DFEAS,
 }  // namespace
 
 namespace lp {
-DualRejectionsAbandon::DualRejectionsAbandon() : previous_(rejections_abandon) {
-  rejections_abandon = true;
+DualIterationsAbandon::DualIterationsAbandon()
+    : previous_(abandon_instead_of_stop) {
+  abandon_instead_of_stop = true;
 }
-DualRejectionsAbandon::~DualRejectionsAbandon() {
-  rejections_abandon = previous_;
+DualIterationsAbandon::~DualIterationsAbandon() {
+  abandon_instead_of_stop = previous_;
 }
 }  // namespace lp
 
@@ -367,7 +368,7 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
       if (NREJ > kMaxRejected) {
         io::Record(IOERR, '0')
             << "XDPH2...PROBLEM ABANDONED...TOO MANY REJECTED PIVOTS";
-        if (!rejections_abandon) stop(kSilent, IOERR);
+        if (!abandon_instead_of_stop) stop(kSilent, IOERR);
         DTERM = kAbandoned;
         DUNBR = R;
         return;
@@ -384,9 +385,19 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     // its cost and bounds.
     NREJ = 0;
     double LQ = 0.0, UQ = 0.0;
-    lp::postopt::enter_column(Q, R, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX,
-                              IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM,
-                              MEMORY, NTYPE2, YQ, LQ, UQ);
+    if (lp::postopt::enter_column(Q, R, BASCB, BNDTYP, BOUND, COLA, COLI,
+                                  COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA,
+                                  MAPI, MAXM, MEMORY, NTYPE2, YQ, LQ, UQ,
+                                  abandon_instead_of_stop) == 0) {
+      // A singular basis change, refused: the basis in place, refactorised.
+      lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA,
+                           COLI, COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA,
+                           MAPI, MAXM, MAXN, MEMORY, N, STATUS, UZERO, XBZERO,
+                           Z);
+      DTERM = kAbandoned;
+      DUNBR = R;
+      return;
+    }
 
     // 7. Primal step and objective change.
     double THETA = std::fabs(GR / PIVOT);

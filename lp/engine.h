@@ -173,13 +173,16 @@ void finish_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
                   double* XBZERO, double* YQ, double& Z);
 // While an instance lives, the dual iterations (XDPH2) end with DTERM 6
 // instead of stopping the program when an eleventh pivot in a row is
-// rejected: for callers with a fallback of their own (the GP master LP).
-class DualRejectionsAbandon {
+// rejected (DUNBR the last row) or when the factor update finds a basis
+// change singular (the change is refused and the basis in place
+// refactorised; DUNBR its row): for callers with a fallback of their own
+// (the GP master LP).
+class DualIterationsAbandon {
  public:
-  DualRejectionsAbandon();
-  ~DualRejectionsAbandon();
-  DualRejectionsAbandon(const DualRejectionsAbandon&) = delete;
-  DualRejectionsAbandon& operator=(const DualRejectionsAbandon&) = delete;
+  DualIterationsAbandon();
+  ~DualIterationsAbandon();
+  DualIterationsAbandon(const DualIterationsAbandon&) = delete;
+  DualIterationsAbandon& operator=(const DualIterationsAbandon&) = delete;
 
  private:
   bool previous_;
@@ -377,7 +380,8 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
 //   entries M+1..MAXM of UZERO are set to 0.  PRINT: 0 silent, nonzero the
 //   outcome lines, 2 a line per refactorisation, 3 a log line per iteration.
 //   Stops: M outside 1..MAXM (1), N outside 1..MAXN (2), eleven rejected
-//   pivots in a row (0), a failed factorisation (in XFACT).
+//   pivots in a row (0) and a singular basis change (in XUPDAT) unless an
+//   lp::DualIterationsAbandon lives, a failed factorisation (in XFACT).
 void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
            double* BETAR, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
            int& COLMAX, int& DFEASQ, int& DTERM, int& DUNBR, int& FACTOR,

@@ -302,12 +302,16 @@ inline bool accurate(double* B, double* BASCB, int* BASIS, int& BNDTYP,
 
 // Column Q entering at basis position R: YQ = B^-1 a(q) (XFTRAN), the
 // factors updated for the change (XUPDAT), BASCB(R) its cost and LQ, UQ
-// its bounds.  Returns XUPDAT's UCODE.
+// its bounds.  Returns XUPDAT's UCODE.  With REFUSE_SINGULAR a change the
+// factor update finds singular is refused instead of stopping the program:
+// 0 is returned, BASCB and LQ, UQ are left alone, and the factors must be
+// rebuilt (the basis itself has not changed).
 inline int enter_column(int Q, int& R, double* BASCB, int& BNDTYP,
                         double& BOUND, double* COLA, int* COLI, int& COLMAX,
                         int& IOERR, int& LENMA, int& LENMI, int& LENMY, int& M,
                         int* MAPA, int* MAPI, int& MAXM, double* MEMORY,
-                        int NTYPE2, double* YQ, double& LQ, double& UQ) {
+                        int NTYPE2, double* YQ, double& LQ, double& UQ,
+                        bool refuse_singular = false) {
   double CJ = 0.0;
   int COLLEN = 0;
   fetch_column(Q, CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA, LENMY, MAPA,
@@ -315,7 +319,13 @@ inline int enter_column(int Q, int& R, double* BASCB, int& BNDTYP,
   scatter(COLA, COLI, COLLEN, MAXM, YQ);
   XFTRAN(YQ, IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY);
   int UCODE = 0;
-  XUPDAT(IOERR, LENMI, LENMY, M, MAPI, MEMORY, R, UCODE);
+  if (refuse_singular) {
+    int q = Q;
+    if (!lp::update_or_refuse(IOERR, M, MAPI, MEMORY, q, R)) return 0;
+    UCODE = 1;
+  } else {
+    XUPDAT(IOERR, LENMI, LENMY, M, MAPI, MEMORY, R, UCODE);
+  }
   BASCB[R - 1] = CJ;
   column_bounds(BNDTYP, BOUND, NTYPE2, Q, IOERR, LENMA, LENMY, MAPA, MEMORY,
                 LQ, UQ);

@@ -9,7 +9,9 @@
 // Freed space is reclaimed by compressions (LA05ED), at most MCP of them.
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <utility>
+#include <vector>
 
 #include "io/edit.h"
 #include "io/one_based.h"
@@ -201,7 +203,27 @@ void LA05AD(double* A, int* IND, int& NZ, int& IA, int& N, int* IP, int* IW,
   for (int l = kRows; l <= kColumns; ++l)
     for (int i = 1; i <= n; ++i) link(iw, i, l);
 
-  // 10. Pivot steps.
+  // 10. Pivot steps.  The threshold test needs the largest magnitude of a
+  //     row again and again while the row stays the same (a search visits
+  //     a row once per column it is a candidate in, and later steps visit
+  //     the rows they did not change), so it is kept until the row is
+  //     changed by an elimination.  The same maximum, so the same pivots:
+  //     on the dense bases of large geometric programs the search used to
+  //     take most of the factorisation's time.
+  std::vector<double> largest(static_cast<std::size_t>(n) + 1, 0.0);
+  std::vector<char> largest_known(static_cast<std::size_t>(n) + 1, 0);
+  auto row_max = [&](int i) {
+    const auto at = static_cast<std::size_t>(i);
+    if (!largest_known[at]) {
+      const int rb = ip(i, 1);
+      const int re = rb + iw(i, 1) - 1;
+      double amax = 0.0;
+      for (int ks = rb; ks <= re; ++ks) amax = std::max(amax, std::abs(a(ks)));
+      largest[at] = amax;
+      largest_known[at] = 1;
+    }
+    return largest[at];
+  };
   for (int ipv = 1; ipv <= n; ++ipv) {
     // 10.1 Markowitz search by increasing count, columns before rows;
     //      stop when no later count can beat the best cost.
@@ -222,12 +244,14 @@ void LA05AD(double* A, int* IND, int& NZ, int& IA, int& N, int* IP, int* IW,
           if (nz != 1) {
             const int rb = ip(i, 1);
             const int re = rb + iw(i, 1) - 1;
-            double amax = 0.0, aij = 0.0;
+            double aij = 0.0;
             for (int ks = rb; ks <= re; ++ks) {
-              amax = std::max(amax, std::abs(a(ks)));
-              if (ind(ks, 2) == j) aij = std::abs(a(ks));
+              if (ind(ks, 2) == j) {
+                aij = std::abs(a(ks));
+                break;
+              }
             }
-            if (aij < U * amax) continue;
+            if (aij < U * row_max(i)) continue;
           }
           jcost = kcost;
           ipp = i;
@@ -243,9 +267,7 @@ void LA05AD(double* A, int* IND, int& NZ, int& IA, int& N, int* IP, int* IW,
       for (int cnt = 0; cnt < n && i > 0 && !done; ++cnt, i = iw(i, 7)) {
         const int rb = ip(i, 1);
         const int re = rb + iw(i, 1) - 1;
-        double amax = 0.0;
-        for (int ks = rb; ks <= re; ++ks) amax = std::max(amax, std::abs(a(ks)));
-        const double au = U * amax;
+        const double au = U * row_max(i);
         for (int ks = rb; ks <= re; ++ks) {
           if (!(std::abs(a(ks)) >= au)) continue;
           const int jj = ind(ks, 2);
@@ -322,6 +344,7 @@ void LA05AD(double* A, int* IND, int& NZ, int& IA, int& N, int* IP, int* IW,
       const int kj = f.find_in_row(ir, jp);
       std::swap(a(kj), a(krr));
       std::swap(ind(kj, 2), ind(krr, 2));
+      largest_known[static_cast<std::size_t>(ir)] = 0;
       if (lu::detail::eliminate_row(f, ipp, ir, jp, mcp, G, false) != 0) {
         G = lu::kNoRoom;
         prefixed_error(lp, "IA IS TOO SMALL", "LA05AD");

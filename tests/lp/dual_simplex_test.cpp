@@ -123,7 +123,7 @@ TEST_F(DualSimplex, RejectionsEndWithCodeSixWhileTheCallerAsksForIt) {
   e.store_columns();
   e.slack();
   {
-    lp::DualRejectionsAbandon keep_going;
+    lp::DualIterationsAbandon keep_going;
     EXPECT_EQ(e.dual(), 6);
     EXPECT_EQ(e.DUNBR, 11);
   }
