@@ -2,7 +2,9 @@
 // transpose, and column replacements (each preceded by the solve that
 // provides the transformed column, as the LP engine calls them), on
 // LP-basis-shaped and general banded sparse matrices of order 100..10000
-// with 3 to 6 entries per column.
+// with 3 to 6 entries per column, and on full matrices of order 50..200
+// (the bases of the master LP of a large geometric program are full: every
+// column has an entry in nearly every variable's row).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -21,7 +23,7 @@ struct Matrix {
   std::vector<int> row, col;
 };
 
-enum Shape { kLpBasis = 0, kGeneral = 1 };
+enum Shape { kLpBasis = 0, kGeneral = 1, kFull = 2 };
 
 // LP-basis shape: half the columns are unit (logical) columns; a
 // structural column has its "diagonal" entry plus 2..5 entries in rows of
@@ -40,6 +42,15 @@ Matrix make(Shape shape, int n, unsigned seed) {
   if (shape == kLpBasis) std::shuffle(p.begin(), p.end(), rng);
   Matrix m;
   m.n = n;
+  if (shape == kFull) {
+    for (int j = 1; j <= n; ++j)
+      for (int i = 1; i <= n; ++i) {
+        m.v.push_back(val());
+        m.row.push_back(i);
+        m.col.push_back(j);
+      }
+    return m;
+  }
   for (int j = 1; j <= n; ++j) {
     std::vector<int> rows = {p[j - 1]};
     if (shape == kLpBasis) {
@@ -195,6 +206,7 @@ void BM_Replace(benchmark::State& st) {
 void orders(benchmark::internal::Benchmark* b) {
   for (int shape : {kLpBasis, kGeneral})
     for (int n : {100, 300, 1000, 3000, 10000}) b->Args({shape, n});
+  for (int n : {50, 100, 200}) b->Args({kFull, n});
   b->ArgNames({"shape", "n"});
 }
 
