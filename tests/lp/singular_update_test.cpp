@@ -77,4 +77,51 @@ TEST_F(SingularUpdate, PrimalSolveRefusesThePivotAndReachesTheOptimum) {
   EXPECT_NEAR(z, f.Z, 1e-9 * std::fabs(f.Z));
 }
 
+
+
+// The same basis with x3 = -0.001 and equality rows, x4 negated and both
+// x4 and x5 costing something: the dual simplex lets x3 leave and takes x4
+// in, the change the update finds singular.  Under the guard the change is
+// refused, the basis kept and refactorised, and DTERM is 6; without it the
+// program stops.
+LpData dual_singular() {
+  LpData s = badly_scaled();
+  s.rowtyp = {0, 0, 0};
+  for (auto& entry : s.cols[3].a) entry.second = -entry.second;
+  s.cols[3].c = -1.0;
+  s.cols[4].c = -0.5;
+  s.b[2] -= 0.001 * 0.0082450201734900475;
+  return s;
+}
+
+void start_from_x1_x2_x3(PostOptLp& e) {
+  e.store_columns();
+  e.slack();
+  for (int i = 0; i < 3; ++i) {
+    e.BASIS[i] = i + 1;
+    e.STATUS[i] = i + 1;
+  }
+  for (int j = 4; j <= e.N; ++j)
+    if (e.STATUS[j - 1] != -3) e.STATUS[j - 1] = 0;
+  e.start();
+}
+
+TEST_F(SingularUpdate, DualSolveRefusesTheChangeOnlyWhileTheCallerAsks) {
+  PostOptLp e(dual_singular());
+  start_from_x1_x2_x3(e);
+  {
+    lp::DualIterationsAbandon keep_going;
+    EXPECT_EQ(e.dual(), 6);
+  }
+  EXPECT_EQ(e.DUNBR, 3);
+  EXPECT_EQ(std::vector<int>(e.BASIS.begin(), e.BASIS.begin() + 3),
+            (std::vector<int>{1, 2, 3}));
+  EXPECT_NEAR(e.XBZERO[2], -0.001, 1e-9);
+  EXPECT_TRUE(logged("XUPDAT...SINGULAR UPDATE REFUSED  Q=     4  R=     3"));
+
+  PostOptLp f(dual_singular());
+  start_from_x1_x2_x3(f);
+  stop_lines([&] { f.dual(); });
+}
+
 }  // namespace
