@@ -27,6 +27,13 @@
 // no-progress limit are unaffected.)  With PRINT nonzero the switch is
 // reported on IOLOG: " XFEAS ...NO PROGRESS: SMALLEST-INDEX RULE" or
 // " XPHAS2...NO PROGRESS: SMALLEST-INDEX RULE".
+// XPRIML abandons the solve (TERMIN 5, "0XPRIML...PROBLEM ABANDONED:
+// FEASIBILITY LOST WITHOUT PROGRESS" on IOERR) when phase 2 has lost
+// feasibility more than kMaxIdleReturns times without its objective
+// growing by more than ZLC in between.  (Fault fixed: a basic value that
+// the refactorisation puts a little beyond its bound, and phase 1 puts
+// back, sent the solve between the phases for ever; CL31 of the classic
+// geometric programming test set hung so.)
 // A phase 1 step that no basic variable blocks is impossible in exact
 // arithmetic (the phase 1 objective is bounded by 0); it is refused like an
 // unsafe pivot, with the line "0XFEAS ...ITERATION" ITER "NO BLOCKING ROW
@@ -64,6 +71,10 @@
 #include "lp/workspace.h"
 
 namespace {
+
+// Returns from phase 2 to phase 1 without phase-2 progress in between that
+// XPRIML tolerates before it abandons the solve.
+constexpr int kMaxIdleReturns = 10;
 
 [[noreturn]] void stop_engine(int code, int& IOERR) {
   int error = code;
@@ -763,6 +774,8 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
   int FACTIT = 0;
   int FEAS = 0;
   last_factorised.careful = false;
+  int idle_returns = 0;  // returns to phase 1 since phase 2 last progressed
+  double z_at_return = 0.0;
 
   for (;;) {
     // 3. Phase 1.
@@ -791,6 +804,16 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
            Z);
     if (TERMIN == 2 || TERMIN == 5) return;
     if (TERMIN != 3) break;
+    // Feasibility lost: back to phase 1, unless the last kMaxIdleReturns
+    // returns came without phase-2 progress in between.
+    if (++idle_returns > 1 && Z - z_at_return > RVNCOM.ZLC) idle_returns = 1;
+    z_at_return = Z;
+    if (idle_returns > kMaxIdleReturns) {
+      io::Line(IOERR) << "0XPRIML...PROBLEM ABANDONED:"
+                      << " FEASIBILITY LOST WITHOUT PROGRESS";
+      TERMIN = 5;
+      return;
+    }
   }
 
   // 6. Optimal: fresh factors, values, prices, accuracy check.
