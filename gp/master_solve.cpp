@@ -19,8 +19,9 @@
 // unlikely.  Then B is restored and the basic values recomputed.  The
 // basis stays dual feasible (reduced costs do not depend on B); when a
 // basic value now lies beyond a bound, the dual simplex ends the
-// unperturbed LP from that basis in a few iterations.  The draws come from a fixed-seed
-// generator restarted with each first solve, so a run is reproducible.
+// unperturbed LP from that basis in a few iterations.  The draws come from
+// a fixed-seed generator restarted with each first solve, so a run is
+// reproducible.
 //
 // A warm solve that fails (abandoned, accuracy check failed) is retried
 // once from its starting basis, perturbed with fresh draws, unless the
