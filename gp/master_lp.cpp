@@ -179,7 +179,8 @@ std::vector<bool> gp::redundant_rows(
   // negligible beside its own is a combination of the rows kept before it.
   std::vector<bool> redundant(n, false);
   std::vector<double> scale(n);
-  for (int i = 1; i <= m; ++i) scale[static_cast<std::size_t>(i - 1)] = at(i, i);
+  for (int i = 1; i <= m; ++i)
+    scale[static_cast<std::size_t>(i - 1)] = at(i, i);
   for (int k = 2; k <= m; ++k) {
     const double d = at(k, k);
     if (!(d > 1.0e-12 * scale[static_cast<std::size_t>(k - 1)])) {

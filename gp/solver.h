@@ -46,9 +46,9 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
 
 // INITLP: builds the first master LP (one column per term, one per bound above
 // 1.0e-6; orthogonality rows implied by others marked redundant,
-// gp/master_columns.h) and solves it.  Out: X(1..N) column weights, PI(1..NVAR+1) row
-// prices, IFLAG1 LP status (1 optimal .. 5 abandoned), V = -Z; IDPOSY, KEEPS,
-// TCLGEN updated for the stored columns.  Scratch: U(KTTOT), RHS(NVAR+1),
+// gp/master_columns.h) and solves it.  Out: X(1..N) column weights,
+// PI(1..NVAR+1) row prices, IFLAG1 LP status (1 optimal .. 5 abandoned),
+// V = -Z; IDPOSY, KEEPS, TCLGEN updated for the stored columns.  Scratch: U(KTTOT), RHS(NVAR+1),
 // COL(NVAR+2), LASTBAS(MAXM).
 void INITLP(double* C, double* A, int& NVAR, int& MCON, int* KT, int& KTTOT,
             int* FTERM, int* LTERM, int& NLB, int& NUB, double* SLB,
