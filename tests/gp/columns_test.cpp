@@ -271,6 +271,26 @@ TEST(MasterStore, RecentredCostsLeaveTheMasterLpUnchanged) {
   EXPECT_NEAR(cj, std::log(3.0) - 0.7, 1e-6);
 }
 
+// Orthogonality rows implied by earlier ones.  Rows: 1 normality, 2..5 the
+// variables x1..x4 of terms x1 x2^3, x1^-1 x2^-3 x3, x3^-1; x4 in no term.
+TEST(MasterStore, RedundantRowsAreTheCombinationsOfEarlierRows) {
+  using Span = std::vector<std::vector<std::pair<int, double>>>;
+  const Span terms = {{{2, 1.0}, {3, 3.0}}, {{2, -1.0}, {3, -3.0}, {4, 1.0}},
+                      {{4, -1.0}}};
+  EXPECT_EQ(gp::redundant_rows(5, terms),
+            (std::vector<bool>{false, false, true, false, true}));
+  // A bound on x2 adds its unit vector: no longer a combination.
+  Span bounded = terms;
+  bounded.push_back({{3, 1.0}});
+  EXPECT_EQ(gp::redundant_rows(5, bounded),
+            (std::vector<bool>{false, false, false, false, true}));
+  // Nearly but not exactly dependent (1e-4 off): kept.
+  Span near = terms;
+  near[1][1].second = -3.0001;
+  EXPECT_EQ(gp::redundant_rows(5, near),
+            (std::vector<bool>{false, false, false, false, true}));
+}
+
 // A warm solve works on a perturbed right-hand side; what LINEAR hands back
 // must be the vertex of the LP as stated: the right-hand side unchanged bit
 // for bit, weights at least 0 with A x = B to rounding, and the optimum of a
