@@ -114,17 +114,16 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
 // 2 infeasible, 3 unbounded, 4 accuracy check failed, 5 abandoned),
 // PSOLN(1..N) column values, DSOLN(1..M) = -(UZERO + t), VOBJ = -(Z + t.B)
 // with t the cost shift of gp/master_columns.h (0 until the solver re-centres
-// the costs), so the results are those of the unshifted LP.  After an
-// optimal first solve, artificials still basic in rows that are not
-// redundant are exchanged for structural columns and the LP re-solved.
-// ICD = 0 (first solve) drops the logical columns from the count
-// afterwards, unless one of them is still basic (then all stay counted so
-// that no later column is stored over a basic column).  Once a run has
+// the costs), so the results are those of the unshifted LP.  ICD = 0
+// (first solve) drops the logical columns from the count afterwards,
+// unless one of them is still basic (then all stay counted so that no
+// later column is stored over a basic column).  Once a run has
 // shown a long or failed re-solve, later solves work on B perturbed along
 // the starting basis and hand back the vertex of the unperturbed LP (the
 // dual simplex ends it when that vertex is not feasible); a failed one is
-// retried once from its starting basis and otherwise leaves that basis in
-// place (gp/master_solve.cpp).  Scratch: LASTBAS(1..M).
+// retried once from its starting basis (with its basic artificials
+// exchanged for structural columns where possible) and otherwise leaves
+// that basis in place (gp/master_solve.cpp).  Scratch: LASTBAS(1..M).
 void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
             double& VOBJ, int& ICD, int& MAXM, int& MAXN, int& MAXA,
             int& COLMAX, int& LENMY, double* B, double* BASCB, double* BASLB,
