@@ -389,11 +389,10 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
                                   COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA,
                                   MAPI, MAXM, MEMORY, NTYPE2, YQ, LQ, UQ,
                                   abandon_instead_of_stop) == 0) {
-      // A singular basis change, refused: the basis in place, refactorised.
-      lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA,
-                           COLI, COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA,
-                           MAPI, MAXM, MAXN, MEMORY, N, STATUS, UZERO, XBZERO,
-                           Z);
+      // A singular basis change, refused.  The factors are unusable; they
+      // are not rebuilt here, since the basis the updates have led to may
+      // itself be singular to the factorisation (RND300 of the GP
+      // benchmark), and the caller goes back to a basis of its own.
       DTERM = kAbandoned;
       DUNBR = R;
       return;

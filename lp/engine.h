@@ -174,9 +174,10 @@ void finish_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
 // While an instance lives, the dual iterations (XDPH2) end with DTERM 6
 // instead of stopping the program when an eleventh pivot in a row is
 // rejected (DUNBR the last row) or when the factor update finds a basis
-// change singular (the change is refused and the basis in place
-// refactorised; DUNBR its row): for callers with a fallback of their own
-// (the GP master LP).
+// change singular (the change is refused, DUNBR its row; BASIS, STATUS,
+// XBZERO are those before it, but the factors are unusable until the
+// caller refactorises a basis): for callers with a fallback of their own
+// (the GP master LP, which goes back to its starting basis).
 class DualIterationsAbandon {
  public:
   DualIterationsAbandon();
