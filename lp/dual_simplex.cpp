@@ -49,8 +49,9 @@ using namespace lp::postopt::codes;
 constexpr int kMaxRejected = 10;  // rejected pivots tolerated in a row
 constexpr int kAbandoned = 6;     // DTERM: infeasible rows, pivots rejected
 
-// Too many rejected pivots and singular basis changes stop the program
-// unless a caller asked for DTERM 6 (lp::DualIterationsAbandon).
+// Too many rejected pivots, singular basis changes and bases the
+// factorisation finds singular stop the program unless a caller asked for
+// DTERM 6 (lp::DualIterationsAbandon).
 bool abandon_instead_of_stop = false;
 
 // Products of one nonbasic column with BETAR and UZERO, and its cost.
@@ -268,9 +269,13 @@ void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
   if (DTERM != 1) return;
 
   // 6. Fresh factors, values and prices, and the accuracy check.
-  lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA, COLI,
-                       COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI, MAXM,
-                       MAXN, MEMORY, N, STATUS, UZERO, XBZERO, Z);
+  if (!lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA,
+                            COLI, COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA,
+                            MAPI, MAXM, MAXN, MEMORY, N, STATUS, UZERO, XBZERO,
+                            Z, abandon_instead_of_stop)) {
+    DTERM = kAbandoned;  // a singular final basis, under the caller's guard
+    return;
+  }
   if (!lp::postopt::accurate(B, BASCB, BASIS, BNDTYP, BOUND, COLA, COLI,
                              COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA, MAPI,
                              MAXM, MAXN, MEMORY, N, STATUS, UZERO, YQ, XBZERO,
@@ -424,10 +429,14 @@ void XDPH2(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     FACTIT = FACTIT + 1;
     if (FACTIT > FACTOR) {
       FACTIT = 0;
-      lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND, COLA,
-                           COLI, COLMAX, IOERR, LENMA, LENMI, LENMY, M, MAPA,
-                           MAPI, MAXM, MAXN, MEMORY, N, STATUS, UZERO, XBZERO,
-                           Z);
+      if (!lp::postopt::refresh(B, BASCB, BASIS, BASLB, BASUB, BNDTYP, BOUND,
+                                COLA, COLI, COLMAX, IOERR, LENMA, LENMI, LENMY,
+                                M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS,
+                                UZERO, XBZERO, Z, abandon_instead_of_stop)) {
+        DTERM = kAbandoned;  // a singular basis, under the caller's guard
+        DUNBR = R;
+        return;
+      }
       if (PRINT == 2) {
         io::Line(IOLOG) << " ITERATION=" << io::I(ITER, 6) << io::X(5)
                         << "DUAL OBJECTIVE=" << io::D(Z, 16, 8);

@@ -173,11 +173,12 @@ void finish_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
                   double* XBZERO, double* YQ, double& Z);
 // While an instance lives, the dual iterations (XDPH2) end with DTERM 6
 // instead of stopping the program when an eleventh pivot in a row is
-// rejected (DUNBR the last row) or when the factor update finds a basis
+// rejected (DUNBR the last row), when the factor update finds a basis
 // change singular (the change is refused, DUNBR its row; BASIS, STATUS,
-// XBZERO are those before it, but the factors are unusable until the
-// caller refactorises a basis): for callers with a fallback of their own
-// (the GP master LP, which goes back to its starting basis).
+// XBZERO are those before it), or when a refactorisation finds the basis
+// singular; after the last two the factors are unusable until the caller
+// refactorises a basis.  For callers with a fallback of their own (the GP
+// master LP, which goes back to its starting basis).
 class DualIterationsAbandon {
  public:
   DualIterationsAbandon();
@@ -382,8 +383,9 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
 //   entries M+1..MAXM of UZERO are set to 0.  PRINT: 0 silent, nonzero the
 //   outcome lines, 2 a line per refactorisation, 3 a log line per iteration.
 //   Stops: M outside 1..MAXM (1), N outside 1..MAXN (2), eleven rejected
-//   pivots in a row (0) and a singular basis change (in XUPDAT) unless an
-//   lp::DualIterationsAbandon lives, a failed factorisation (in XFACT).
+//   pivots in a row (0), a singular basis change (in XUPDAT) and a failed
+//   factorisation (in XFACT), the last three unless an
+//   lp::DualIterationsAbandon lives.
 void XDUAL(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
            double* BETAR, int& BNDTYP, double& BOUND, double* COLA, int* COLI,
            int& COLMAX, int& DFEASQ, int& DTERM, int& DUNBR, int& FACTOR,

@@ -259,20 +259,31 @@ inline bool refine(double* B, double* BASCB, int* BASIS, int& BNDTYP,
 }
 
 // Fresh factors of the basis (XFACT), basic values and objective Z
-// (XBCOMP), then the prices UZERO(1..M) = BASCB B^-1 (XBTRAN).
-inline void refresh(double* B, double* BASCB, int* BASIS, double* BASLB,
+// (XBCOMP), then the prices UZERO(1..M) = BASCB B^-1 (XBTRAN).  With
+// NO_STOP a basis the factorisation finds singular does not stop the
+// program: false is returned, nothing else is done, and the factors are
+// unusable.
+inline bool refresh(double* B, double* BASCB, int* BASIS, double* BASLB,
                     double* BASUB, int& BNDTYP, double& BOUND, double* COLA,
                     int* COLI, int& COLMAX, int& IOERR, int& LENMA,
                     int& LENMI, int& LENMY, int& M, int* MAPA, int* MAPI,
                     int& MAXM, int& MAXN, double* MEMORY, int& N, int* STATUS,
-                    double* UZERO, double* XBZERO, double& Z) {
-  int FCODE = 0;
-  XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
-        LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
+                    double* UZERO, double* XBZERO, double& Z,
+                    bool no_stop = false) {
+  if (no_stop) {
+    if (lp::factorise(BASIS, COLA, COLI, COLMAX, IOERR, LENMA, LENMY, M, MAPA,
+                      MAPI, MEMORY) < 0.0)
+      return false;
+  } else {
+    int FCODE = 0;
+    XFACT(BASCB, BASIS, BASLB, BASUB, COLA, COLI, COLMAX, FCODE, IOERR, LENMA,
+          LENMI, LENMY, M, MAPA, MAPI, MAXM, MEMORY);
+  }
   XBCOMP(B, BASCB, BNDTYP, BOUND, COLA, COLI, COLMAX, IOERR, LENMA, LENMI,
          LENMY, M, MAPA, MAPI, MAXM, MAXN, MEMORY, N, STATUS, XBZERO, Z);
   for (int i = 0; i < M; ++i) UZERO[i] = BASCB[i];
   XBTRAN(IOERR, LENMI, LENMY, M, MAPI, MAXM, MEMORY, UZERO);
+  return true;
 }
 
 // Accuracy check of the final solution: a solution that misses the primal
