@@ -365,12 +365,11 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
       std::copy(start.bascb.begin(), start.bascb.end(), BASCB);
       std::copy(start.baslb.begin(), start.baslb.end(), BASLB);
       std::copy(start.basub.begin(), start.basub.end(), BASUB);
-      const double g =
-          lp::factorise(BASIS, COLA, COLI, COLMAX, RVNA.IOERR, RVNA.LENMA,
-                        LENMY, RVNA.M, RVNA.MAPA, RVNA.MAPI, MEMORY);
+      if (!refactorise(BASIS, COLA, COLI, COLMAX, LENMY, MEMORY))
+        return false;
       basic_values(B, BASCB, COLA, COLI, COLMAX, LENMY, MAXM, MAXN, MEMORY,
                    STATUS, XBZERO);
-      return g >= 0.0;
+      return true;
     };
     bool solved = attempt(perturbing || always);
     if (!solved && failed_to_solve() && !last_failed && back_to_start()) {
