@@ -54,9 +54,8 @@ constexpr int kAbandoned = 6;     // DTERM: infeasible rows, pivots rejected
 // DTERM 6 (lp::DualIterationsAbandon).
 bool abandon_instead_of_stop = false;
 
-// Products of one nonbasic column with BETAR and UZERO, and its cost.
-struct ColumnProducts {
-  double BRAJ;  // BETAR . a(j), cleaned
+// Products of one nonbasic column with UZERO, and its cost.
+struct PriceProducts {
   double UZAJ;  // UZERO . a(j), cleaned
   double CJ;    // cost
 };
@@ -68,13 +67,18 @@ double cleaned(double sum, double abs_sum) {
   return (mag < ZL || mag < ZL * abs_sum) ? 0.0 : sum;
 }
 
-// The dual ratio test shared by FDCHQ and XDCHQ; PRODUCTS(J) gives the
-// column's products.  NAME starts the message lines (" FDCHQ ", " XDCHQ ").
-template <typename Products>
-void dual_ratio_test(const char* NAME, Products products, bool& DFEAS,
-                     int& INTYP, int& IOERR, double& LAMBDA, int& MAXN,
-                     int& N, int& OUTTYP, double& PIVOT, int& Q, int* STATUS,
-                     bool& DUNBDD) {
+// The dual ratio test shared by FDCHQ and XDCHQ.  PIVOT_ROW(J) gives
+// BETAR . a(j), cleaned; PRICED(J), called right after PIVOT_ROW(J) for the
+// same column, gives its product with UZERO and its cost.  The reduced cost
+// is only formed for the columns whose pivot-row entry has the sign that
+// lets them enter (about half of them), so the other half costs one
+// product instead of two: the ratio test visits every nonbasic column in
+// every iteration.  NAME starts the message lines (" FDCHQ ", " XDCHQ ").
+template <typename PivotRow, typename Priced>
+void dual_ratio_test(const char* NAME, PivotRow pivot_row, Priced priced,
+                     bool& DFEAS, int& INTYP, int& IOERR, double& LAMBDA,
+                     int& MAXN, int& N, int& OUTTYP, double& PIVOT, int& Q,
+                     int* STATUS, bool& DUNBDD) {
   io::F1<int> status(STATUS);
   const double BIG = RVNCOM.BIG;
   const double ZL = RVNCOM.ZL;
@@ -103,24 +107,24 @@ void dual_ratio_test(const char* NAME, Products products, bool& DFEAS,
     const int s = status(J);
     if (s > 0 || s <= kArtificial) continue;
     double DJ = 0.0;
+    const double BRAJ = pivot_row(J);
     if (s == kFree) {
       // A free column keeps status -2 while basic, where its reduced cost
       // is zero up to rounding: it takes no part.  With a reduced cost
       // beyond the dual tolerance it is a nonbasic free column that is not
       // dual feasible, and its own reduced cost goes into the message.
-      const ColumnProducts p = products(J);
+      const PriceProducts p = priced(J);
       DJ = p.CJ - p.UZAJ;
       if (std::fabs(DJ) < ZLC) DJ = 0.0;
       if (std::fabs(DJ) <= RVNCOM.EPS1) continue;
     } else {
-      const ColumnProducts p = products(J);
       // 3.1-3.2 Sign of the pivot: the entering move must push the leaving
       // variable towards its violated bound.
-      const double BRAJ = p.BRAJ;
       const bool lower = (s == kAtLower);
       const bool eligible = (lower == up) ? (BRAJ < 0.0) : (BRAJ > 0.0);
       if (!eligible) continue;
       // 3.3 Reduced cost; a wrong sign means dual feasibility is lost.
+      const PriceProducts p = priced(J);
       DJ = p.CJ - p.UZAJ;
       if (std::fabs(DJ) < ZLC) DJ = 0.0;
       const bool infeasible = lower ? (DJ > 0.0) : (DJ < 0.0);
@@ -509,26 +513,25 @@ void FDCHQ(double* BETAR, double* /*COLA*/, int* /*COLI*/, int& /*COLMAX*/,
   // Products over the packed column: entries COLPNT(J-1)+1..COLPNT(J), a
   // row number 0 ending the column early; rows beyond MAXM (filler of a
   // larger caller) are not read.
-  auto products = [&](int J) {
-    double braj = 0.0, babs = 0.0, uzaj = 0.0, uabs = 0.0;
+  auto product = [&](int J, const double* v) {
+    double sum = 0.0, abs_sum = 0.0;
     const int kend = COLPNT[J];
     for (int k = COLPNT[J - 1]; k < kend; ++k) {
       const int row = ROWNOS[k];
       if (row == 0) break;
       if (row > MAXM) continue;
-      const double a = static_cast<double>(ACOEFF[k]);
-      const double tb = a * BETAR[row - 1];
-      const double tu = a * UZERO[row - 1];
-      braj += tb;
-      babs += std::fabs(tb);
-      uzaj += tu;
-      uabs += std::fabs(tu);
+      const double t = static_cast<double>(ACOEFF[k]) * v[row - 1];
+      sum += t;
+      abs_sum += std::fabs(t);
     }
-    return ColumnProducts{cleaned(braj, babs), cleaned(uzaj, uabs),
-                          static_cast<double>(PROFIT[J - 1])};
+    return cleaned(sum, abs_sum);
   };
-  dual_ratio_test(" FDCHQ ", products, DFEAS, INTYP, IOERR, LAMBDA, MAXN, N,
-                  OUTTYP, PIVOT, Q, STATUS, DUNBDD);
+  auto pivot_row = [&](int J) { return product(J, BETAR); };
+  auto priced = [&](int J) {
+    return PriceProducts{product(J, UZERO), static_cast<double>(PROFIT[J - 1])};
+  };
+  dual_ratio_test(" FDCHQ ", pivot_row, priced, DFEAS, INTYP, IOERR, LAMBDA,
+                  MAXN, N, OUTTYP, PIVOT, Q, STATUS, DUNBDD);
 }
 
 void XDCHQ(double* BETAR, double* COLA, int* COLI, int& COLMAX, bool& DFEAS,
@@ -536,15 +539,21 @@ void XDCHQ(double* BETAR, double* COLA, int* COLI, int& COLMAX, bool& DFEAS,
            int* MAPA, int& MAXM, int& MAXN, double* MEMORY, int& N,
            int& OUTTYP, double& PIVOT, int& Q, int* STATUS, bool& DUNBDD,
            double* UZERO) {
-  auto products = [&](int J) {
-    ColumnProducts p{0.0, 0.0, 0.0};
-    int COLLEN = 0;
-    lp::postopt::fetch_column(J, p.CJ, COLA, COLI, COLLEN, COLMAX, IOERR,
-                              LENMA, LENMY, MAPA, MEMORY, MAXM);
-    XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, BETAR, p.BRAJ);
+  // The column fetched for its pivot-row entry is the one priced next.
+  double CJ = 0.0;
+  int COLLEN = 0;
+  auto pivot_row = [&](int J) {
+    double braj = 0.0;
+    lp::postopt::fetch_column(J, CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA,
+                              LENMY, MAPA, MEMORY, MAXM);
+    XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, BETAR, braj);
+    return braj;
+  };
+  auto priced = [&](int) {
+    PriceProducts p{0.0, CJ};
     XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, UZERO, p.UZAJ);
     return p;
   };
-  dual_ratio_test(" XDCHQ ", products, DFEAS, INTYP, IOERR, LAMBDA, MAXN, N,
-                  OUTTYP, PIVOT, Q, STATUS, DUNBDD);
+  dual_ratio_test(" XDCHQ ", pivot_row, priced, DFEAS, INTYP, IOERR, LAMBDA,
+                  MAXN, N, OUTTYP, PIVOT, Q, STATUS, DUNBDD);
 }
