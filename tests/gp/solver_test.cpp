@@ -197,6 +197,18 @@ TEST(Solver, AbandonedReportIterationKeepsTheSchedule) {
   EXPECT_EQ(reported, (std::vector<int>{5, 10, 15, 20}));
   EXPECT_TRUE(r.has("****TERMINATED: END OF    20 ITERATIONS "));
   EXPECT_TRUE(r.has(kNotFeasible));
+
+  // The point never moves, so the failures would go on to any limit: 50 in
+  // a row end the solve on the cannot-be-met path, flagged infeasible.
+  params.ITMAX = 20000;
+  r = solve(p, params);
+  failed = 0;
+  for (const auto& l : r.report)
+    if (l == "LINEAR RETURNS FLAG    3") ++failed;
+  EXPECT_EQ(failed, 50);
+  EXPECT_TRUE(r.has(kBest));
+  EXPECT_TRUE(r.has("TOTAL NUMBER OF ITERATIONS =    49"));
+  EXPECT_TRUE(r.has(kNotFeasible));
 }
 
 }  // namespace
