@@ -327,8 +327,8 @@ void XPRINT(int* BASIS, int& BNDTYP, double& BOUND, int& IOERR, int& IOLOG,
 // (UNBDDQ the column), 3 infeasible, 4 optimal but residuals too large,
 // 5 abandoned (21 refused pivots in a row, 3*FACTOR phase-2 iterations
 // without progress, or feasibility lost more than ten times without
-// phase-2 progress in between; the state returned is then a consistent
-// basic solution, not optimal).  Z is the maximised objective; UZERO the prices
+// phase-2 progress in between or more than 100 times in all; the state
+// returned is then a consistent basic solution, not optimal).  Z is the maximised objective; UZERO the prices
 // (BASCB B^-1 from a fresh factorisation after TERMIN 1 and 4; entries
 // M+1..MAXM set to 0).  LOOK is restored.  CAND, CANDL (PICK), CANDCJ
 // (PICK), CANDA, CANDI (COLMAX x PICK), COLA, COLI (COLMAX), YQ (MAXM) are

@@ -30,10 +30,14 @@
 // XPRIML abandons the solve (TERMIN 5, "0XPRIML...PROBLEM ABANDONED:
 // FEASIBILITY LOST WITHOUT PROGRESS" on IOERR) when phase 2 has lost
 // feasibility more than kMaxIdleReturns times without its objective
-// growing by more than ZLC in between.  (Fault fixed: a basic value that
-// the refactorisation puts a little beyond its bound, and phase 1 puts
-// back, sent the solve between the phases for ever; CL31 of the classic
-// geometric programming test set hung so.)
+// growing by more than ZLC in between, and ("0XPRIML...PROBLEM ABANDONED:
+// FEASIBILITY LOST TOO OFTEN") after more than kMaxReturns returns in all.
+// (Fault fixed: a basic value that the refactorisation puts a little
+// beyond its bound, and phase 1 puts back, sent the solve between the
+// phases for ever; CL31 of the classic geometric programming test set hung
+// so, first without progress, then with a phase-2 gain just above ZLC
+// between returns: 52,000 returns in five minutes of one solve.  The most
+// returns a Netlib problem needs are 16, maros.)
 // A phase 1 step that no basic variable blocks is impossible in exact
 // arithmetic (the phase 1 objective is bounded by 0); it is refused like an
 // unsafe pivot, with the line "0XFEAS ...ITERATION" ITER "NO BLOCKING ROW
@@ -73,8 +77,9 @@
 namespace {
 
 // Returns from phase 2 to phase 1 without phase-2 progress in between that
-// XPRIML tolerates before it abandons the solve.
+// XPRIML tolerates before it abandons the solve, and returns in all.
 constexpr int kMaxIdleReturns = 10;
+constexpr int kMaxReturns = 100;
 
 [[noreturn]] void stop_engine(int code, int& IOERR) {
   int error = code;
@@ -775,6 +780,7 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
   int FEAS = 0;
   last_factorised.careful = false;
   int idle_returns = 0;  // returns to phase 1 since phase 2 last progressed
+  int returns = 0;       // returns to phase 1 in all
   double z_at_return = 0.0;
 
   for (;;) {
@@ -811,6 +817,12 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
     if (idle_returns > kMaxIdleReturns) {
       io::Line(IOERR) << "0XPRIML...PROBLEM ABANDONED:"
                       << " FEASIBILITY LOST WITHOUT PROGRESS";
+      TERMIN = 5;
+      return;
+    }
+    if (++returns > kMaxReturns) {
+      io::Line(IOERR) << "0XPRIML...PROBLEM ABANDONED:"
+                      << " FEASIBILITY LOST TOO OFTEN";
       TERMIN = 5;
       return;
     }
