@@ -67,15 +67,16 @@ double cleaned(double sum, double abs_sum) {
   return (mag < ZL || mag < ZL * abs_sum) ? 0.0 : sum;
 }
 
-// The dual ratio test shared by FDCHQ and XDCHQ.  PIVOT_ROW(J) gives
-// BETAR . a(j), cleaned; PRICED(J), called right after PIVOT_ROW(J) for the
-// same column, gives its product with UZERO and its cost.  The reduced cost
-// is only formed for the columns whose pivot-row entry has the sign that
-// lets them enter (about half of them), so the other half costs one
-// product instead of two: the ratio test visits every nonbasic column in
-// every iteration.  NAME starts the message lines (" FDCHQ ", " XDCHQ ").
-template <typename PivotRow, typename Priced>
-void dual_ratio_test(const char* NAME, PivotRow pivot_row, Priced priced,
+// The dual ratio test shared by FDCHQ and XDCHQ.  PIVOT_ROWS(J1, J2, B1,
+// B2) gives BETAR . a(j), cleaned, of two columns (J2 = 0: of J1 alone);
+// PRICED(J) gives a column's product with UZERO and its cost.  The
+// reduced cost is only formed for the columns whose pivot-row entry has
+// the sign that lets them enter (about half of them), so the other half
+// costs one product instead of two: the ratio test visits every nonbasic
+// column in every iteration.  The columns are still judged one by one in
+// increasing order.  NAME starts the message lines (" FDCHQ ", " XDCHQ ").
+template <typename PivotRows, typename Priced>
+void dual_ratio_test(const char* NAME, PivotRows pivot_rows, Priced priced,
                      bool& DFEAS, int& INTYP, int& IOERR, double& LAMBDA,
                      int& MAXN, int& N, int& OUTTYP, double& PIVOT, int& Q,
                      int* STATUS, bool& DUNBDD) {
@@ -102,12 +103,10 @@ void dual_ratio_test(const char* NAME, PivotRow pivot_row, Priced priced,
   int QLO = 0, QHI = 0;
   LAMBDA = start;
 
-  // 3. Every nonbasic column that can be priced.
-  for (int J = 1; J <= N; ++J) {
-    const int s = status(J);
-    if (s > 0 || s <= kArtificial) continue;
+  // 3. One nonbasic column J of status S with pivot-row entry BRAJ; false
+  //    when dual feasibility is lost at J (the test ends there).
+  auto judge = [&](int J, int s, double BRAJ) {
     double DJ = 0.0;
-    const double BRAJ = pivot_row(J);
     if (s == kFree) {
       // A free column keeps status -2 while basic, where its reduced cost
       // is zero up to rounding: it takes no part.  With a reduced cost
@@ -116,13 +115,13 @@ void dual_ratio_test(const char* NAME, PivotRow pivot_row, Priced priced,
       const PriceProducts p = priced(J);
       DJ = p.CJ - p.UZAJ;
       if (std::fabs(DJ) < ZLC) DJ = 0.0;
-      if (std::fabs(DJ) <= RVNCOM.EPS1) continue;
+      if (std::fabs(DJ) <= RVNCOM.EPS1) return true;
     } else {
       // 3.1-3.2 Sign of the pivot: the entering move must push the leaving
       // variable towards its violated bound.
       const bool lower = (s == kAtLower);
       const bool eligible = (lower == up) ? (BRAJ < 0.0) : (BRAJ > 0.0);
-      if (!eligible) continue;
+      if (!eligible) return true;
       // 3.3 Reduced cost; a wrong sign means dual feasibility is lost.
       const PriceProducts p = priced(J);
       DJ = p.CJ - p.UZAJ;
@@ -142,7 +141,7 @@ void dual_ratio_test(const char* NAME, PivotRow pivot_row, Priced priced,
           bestpiv = BRAJ;
           bestq = J;
         }
-        continue;
+        return true;
       }
     }
     // 5. Dual feasibility lost at J.
@@ -151,7 +150,26 @@ void dual_ratio_test(const char* NAME, PivotRow pivot_row, Priced priced,
     io::Line(IOERR) << NAME << io::X(5) << "J=" << io::I(J, 5) << io::X(5)
                     << "STATUS=" << io::I(s, 3) << io::X(5)
                     << "DJ=" << io::D(DJ, 16, 8);
-    return;
+    return false;
+  };
+
+  // Every nonbasic column that can be priced, taken in pairs for their
+  // pivot-row entries.
+  auto priceable = [&](int J) {
+    const int s = status(J);
+    return !(s > 0 || s <= kArtificial);
+  };
+  int J = 1;
+  while (true) {
+    while (J <= N && !priceable(J)) ++J;
+    if (J > N) break;
+    const int J1 = J++;
+    while (J <= N && !priceable(J)) ++J;
+    const int J2 = J <= N ? J++ : 0;
+    double B1 = 0.0, B2 = 0.0;
+    pivot_rows(J1, J2, B1, B2);
+    if (!judge(J1, status(J1), B1)) return;
+    if (J2 != 0 && !judge(J2, status(J2), B2)) return;
   }
 
   // 4. Final choice; a tie between the kinds keeps the lower-bound kind.
@@ -526,11 +544,51 @@ void FDCHQ(double* BETAR, double* /*COLA*/, int* /*COLI*/, int& /*COLMAX*/,
     }
     return cleaned(sum, abs_sum);
   };
-  auto pivot_row = [&](int J) { return product(J, BETAR); };
+  // Two columns' products with BETAR side by side (each summed in its own
+  // stored order, as alone): the processor overlaps the two chains of
+  // additions that bound a single product's speed.
+  auto pivot_rows = [&](int J1, int J2, double& B1, double& B2) {
+    if (J2 == 0) {
+      B1 = product(J1, BETAR);
+      return;
+    }
+    int k1 = COLPNT[J1 - 1], k2 = COLPNT[J2 - 1];
+    const int e1 = COLPNT[J1], e2 = COLPNT[J2];
+    double s1 = 0.0, a1 = 0.0, s2 = 0.0, a2 = 0.0;
+    while (k1 < e1 && k2 < e2) {
+      const int r1 = ROWNOS[k1];
+      const int r2 = ROWNOS[k2];
+      if (r1 == 0 || r2 == 0 || r1 > MAXM || r2 > MAXM) break;
+      const double t1 = static_cast<double>(ACOEFF[k1]) * BETAR[r1 - 1];
+      const double t2 = static_cast<double>(ACOEFF[k2]) * BETAR[r2 - 1];
+      s1 += t1;
+      a1 += std::fabs(t1);
+      s2 += t2;
+      a2 += std::fabs(t2);
+      ++k1;
+      ++k2;
+    }
+    // The rest of each column alone (from a row number 0 or a filler row
+    // beyond MAXM on, as PRODUCT treats them).
+    auto finish = [&](int k, int e, double& sum, double& abs_sum) {
+      for (; k < e; ++k) {
+        const int row = ROWNOS[k];
+        if (row == 0) break;
+        if (row > MAXM) continue;
+        const double t = static_cast<double>(ACOEFF[k]) * BETAR[row - 1];
+        sum += t;
+        abs_sum += std::fabs(t);
+      }
+    };
+    finish(k1, e1, s1, a1);
+    finish(k2, e2, s2, a2);
+    B1 = cleaned(s1, a1);
+    B2 = cleaned(s2, a2);
+  };
   auto priced = [&](int J) {
     return PriceProducts{product(J, UZERO), static_cast<double>(PROFIT[J - 1])};
   };
-  dual_ratio_test(" FDCHQ ", pivot_row, priced, DFEAS, INTYP, IOERR, LAMBDA,
+  dual_ratio_test(" FDCHQ ", pivot_rows, priced, DFEAS, INTYP, IOERR, LAMBDA,
                   MAXN, N, OUTTYP, PIVOT, Q, STATUS, DUNBDD);
 }
 
@@ -539,21 +597,32 @@ void XDCHQ(double* BETAR, double* COLA, int* COLI, int& COLMAX, bool& DFEAS,
            int* MAPA, int& MAXM, int& MAXN, double* MEMORY, int& N,
            int& OUTTYP, double& PIVOT, int& Q, int* STATUS, bool& DUNBDD,
            double* UZERO) {
-  // The column fetched for its pivot-row entry is the one priced next.
+  // One column at a time through XGETAJ; the column last fetched is kept
+  // for its pricing.
   double CJ = 0.0;
-  int COLLEN = 0;
-  auto pivot_row = [&](int J) {
-    double braj = 0.0;
+  int COLLEN = 0, fetched = 0;
+  auto fetch = [&](int J) {
+    if (J == fetched) return;
     lp::postopt::fetch_column(J, CJ, COLA, COLI, COLLEN, COLMAX, IOERR, LENMA,
                               LENMY, MAPA, MEMORY, MAXM);
+    fetched = J;
+  };
+  auto pivot_row = [&](int J) {
+    double braj = 0.0;
+    fetch(J);
     XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, BETAR, braj);
     return braj;
   };
-  auto priced = [&](int) {
+  auto pivot_rows = [&](int J1, int J2, double& B1, double& B2) {
+    if (J2 != 0) B2 = pivot_row(J2);
+    B1 = pivot_row(J1);  // fetched last: J1 is judged first
+  };
+  auto priced = [&](int J) {
+    fetch(J);
     PriceProducts p{0.0, CJ};
     XDOT(COLA, COLI, COLLEN, COLMAX, MAXM, UZERO, p.UZAJ);
     return p;
   };
-  dual_ratio_test(" XDCHQ ", pivot_row, priced, DFEAS, INTYP, IOERR, LAMBDA,
+  dual_ratio_test(" XDCHQ ", pivot_rows, priced, DFEAS, INTYP, IOERR, LAMBDA,
                   MAXN, N, OUTTYP, PIVOT, Q, STATUS, DUNBDD);
 }
