@@ -92,6 +92,13 @@ bool always = false;
 int cleanups = 0;  // perturbed solves ended by the dual simplex in this run
 int long_solve(int m) { return 10 * m; }
 
+// Iteration limit of a warm solve, 100 M + 1000: ten times a long one
+// (the longest unperturbed re-solves of CL29 of the classic test set took
+// about 2,500 iterations for 127 rows; CL31, 201 rows, stalled in phase 1
+// for more than 100,000).
+constexpr int kWarmSolveLimitPerRow = 100;
+constexpr int kWarmSolveLimitBase = 1000;
+
 // The last solve failed: the next failure is not retried (on a master LP
 // whose every re-solve fails, CL30, retries only multiply the cost).
 bool last_failed = false;
@@ -297,6 +304,11 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
     solve(B, BASCB, BASIS, BASLB, BASUB, CANDA, CANDCJ, CANDI, COLA, COLI,
           COLMAX, LENMY, MAXM, MAXN, MEMORY, STATUS, UZERO, XBZERO, YQ);
   } else {
+    // A warm solve that runs far beyond the few rows' worth of pivots a
+    // re-solve takes is stalling on an ill-conditioned basis: it is
+    // abandoned and goes the way of a failed solve (below).
+    const lp::PrimalIterationLimit limit(kWarmSolveLimitPerRow * m +
+                                         kWarmSolveLimitBase);
     const Start start =
         save_start(m, RVNA.N, BASIS, STATUS, BASCB, BASLB, BASUB);
     const std::vector<double> rhs(B, B + m);

@@ -189,6 +189,24 @@ class DualIterationsAbandon {
  private:
   bool previous_;
 };
+
+// While an instance lives, XPRIML abandons a solve (TERMIN 5) once its two
+// phases together have carried out more than LIMIT iterations, with the
+// line "0XFEAS ...PROBLEM ABANDONED: ITERATION LIMIT" or "0XPHAS2...PROBLEM
+// ABANDONED: ITERATION LIMIT" on IOERR (LIMIT 0: no limit).  For callers
+// with a fallback of their own (the GP master LP, whose re-solves may
+// otherwise stall for hundreds of thousands of iterations on an
+// ill-conditioned basis).
+class PrimalIterationLimit {
+ public:
+  explicit PrimalIterationLimit(int limit);
+  ~PrimalIterationLimit();
+  PrimalIterationLimit(const PrimalIterationLimit&) = delete;
+  PrimalIterationLimit& operator=(const PrimalIterationLimit&) = delete;
+
+ private:
+  int previous_;
+};
 }  // namespace lp
 
 // ---- Slack columns and starting basis ----

@@ -52,8 +52,8 @@
 // the unchanged basis is refactorised.  When a basis cannot be factorised
 // because an earlier accepted change already made it singular, the phase
 // goes back to the last factorised basis ("0XFACT ...SINGULAR BASIS: BACK
-// TO THE LAST FACTORISED BASIS") and for the rest of the solve tries every
-// basis change by a factorisation, undoing one that fails ("0XPIVOT...
+// TO THE LAST FACTORISED BASIS") and for the next FACTOR basis changes
+// tries each by a factorisation, undoing one that fails ("0XPIVOT...
 // SINGULAR BASIS CHANGE UNDONE").  (Fault fixed: these stopped the
 // program.  Runs without such an event follow the same path as before.)
 //
@@ -80,6 +80,14 @@ namespace {
 // XPRIML tolerates before it abandons the solve, and returns in all.
 constexpr int kMaxIdleReturns = 10;
 constexpr int kMaxReturns = 100;
+
+// The limit of a caller's lp::PrimalIterationLimit (0: none) and the
+// iterations the two phases of the current XPRIML have carried out.
+int iteration_limit = 0;
+long long solve_iterations = 0;
+bool over_iteration_limit() {
+  return iteration_limit > 0 && solve_iterations > iteration_limit;
+}
 
 [[noreturn]] void stop_engine(int code, int& IOERR) {
   int error = code;
@@ -135,8 +143,13 @@ struct LastFactorised {
   double* MEMORY = nullptr;
   int M = 0, N = 0;
   // Careful mode, once the way back has been taken in the current XPRIML:
-  // every basis change is tried by a factorisation.
+  // every basis change is tried by a factorisation, for the next FACTOR
+  // basis changes (CAREFUL_CHANGES counts them).  Kept on for the rest of
+  // the solve, it made each iteration of a long phase 1 cost a
+  // factorisation of a dense basis (CL31 of the classic GP test set: more
+  // than 100,000 such iterations in one solve, ten minutes without end).
   bool careful = false;
+  int careful_changes = 0;
   std::vector<int> BASIS, STATUS;
   std::vector<double> BASCB, BASLB, BASUB;
 };
@@ -330,6 +343,7 @@ struct Phase {
   bool record_iteration(int k) {
     CAND[k - 1] = 0;
     ++ITER;
+    ++solve_iterations;
     if (PRINT == 3)
       XLOG(DQ, INTYP, IOLOG, ITER, LEAVE, OUTTYP, PIVOT, Q, R, THETA, Z);
     if (OUTTYP == 0) return false;
@@ -372,6 +386,8 @@ struct Phase {
                       MAPI, MEMORY) >= 0.0) {
       remember_basis();
       last_factorised.BASCB[R - 1] = CANDCJ[k - 1];
+      if (++last_factorised.careful_changes >= FACTOR)
+        last_factorised.careful = false;
       return;
     }
     io::Line(IOERR) << "0XPIVOT...SINGULAR BASIS CHANGE UNDONE  Q="
@@ -398,6 +414,7 @@ struct Phase {
     io::Line(IOERR) << "0XFACT ...SINGULAR BASIS: BACK TO THE LAST"
                     << " FACTORISED BASIS";
     l.careful = true;
+    l.careful_changes = 0;
     BACKTR = true;
     restore_basis(ZNEW);
   }
@@ -503,6 +520,12 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
                !keep_going(stall, PRINT, IOLOG, " XFEAS ")) {
       io::Line(IOERR) << "0XFEAS ...PROBLEM ABANDONED:"
                       << " SUM OF INFEASIBILITIES NOT CHANGING";
+      FEAS = 3;
+      LOOK = p.SAVELK;
+      return;
+    }
+    if (over_iteration_limit()) {
+      io::Line(IOERR) << "0XFEAS ...PROBLEM ABANDONED: ITERATION LIMIT";
       FEAS = 3;
       LOOK = p.SAVELK;
       return;
@@ -712,11 +735,14 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
       stalled = !keep_going(stall, PRINT, IOLOG, " XPHAS2");
     }
     const bool refactor = p.record_iteration(k);
-    if (stalled) {
+    if (stalled || over_iteration_limit()) {
       // The step has been taken: leave consistent prices with the basis.
       if (p.OUTTYP != 0) p.prices();
-      io::Line(IOERR) << "0XPHAS2...PROBLEM ABANDONED:"
-                             << " OBJECTIVE FUNCTION NOT CHANGING";
+      if (stalled)
+        io::Line(IOERR) << "0XPHAS2...PROBLEM ABANDONED:"
+                        << " OBJECTIVE FUNCTION NOT CHANGING";
+      else
+        io::Line(IOERR) << "0XPHAS2...PROBLEM ABANDONED: ITERATION LIMIT";
       abandon();
       return;
     }
@@ -779,6 +805,7 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
   int FACTIT = 0;
   int FEAS = 0;
   last_factorised.careful = false;
+  solve_iterations = 0;
   int idle_returns = 0;  // returns to phase 1 since phase 2 last progressed
   int returns = 0;       // returns to phase 1 in all
   double z_at_return = 0.0;
@@ -839,3 +866,11 @@ void XPRIML(double* B, double* BASCB, int* BASIS, double* BASLB,
     TERMIN = 4;
   }
 }
+
+namespace lp {
+PrimalIterationLimit::PrimalIterationLimit(int limit)
+    : previous_(iteration_limit) {
+  iteration_limit = limit > 0 ? limit : 0;
+}
+PrimalIterationLimit::~PrimalIterationLimit() { iteration_limit = previous_; }
+}  // namespace lp

@@ -53,6 +53,41 @@ TEST_F(Driver, RefactorisesAfterFactorPlusOneBasisChangesNotCountingFlips) {
   }
 }
 
+// Under a caller's iteration limit the solve is abandoned in the phase
+// that passes it; the limit counts both phases, and ends with its guard.
+TEST_F(Driver, IterationLimitAbandonsEitherPhaseWhileItsGuardLives) {
+  // Three rows of at least 1 (phase-1 pivots), then a row of at most 5
+  // whose column only phase 2 brings in.
+  LpData s;
+  s.M = 4;
+  s.rowtyp = {-1, -1, -1, 1};
+  s.b = {1.0, 1.0, 1.0, 5.0};
+  s.cols = {LpColumn{-1.0, {{1, 1.0}}}, LpColumn{-2.0, {{2, 1.0}}},
+            LpColumn{-3.0, {{3, 1.0}}}, LpColumn{1.0, {{4, 1.0}}}};
+  auto abandoned_in = [&](int limit, const std::string& line) {
+    EngineLp e(s);
+    const lp::PrimalIterationLimit guard(limit);
+    EXPECT_EQ(e.solve(), 5) << limit;
+    EXPECT_EQ(e.ITER1 + e.ITER2, limit + 1) << limit;
+    EXPECT_EQ(count_of(lines(), line), 1) << limit;
+    ASSERT_TRUE(io::open_unit(8, path_, io::OpenStatus::kReplace));
+  };
+  EngineLp free_run(s);
+  ASSERT_EQ(free_run.solve(), 1);
+  ASSERT_EQ(free_run.ITER1, 3);
+  ASSERT_EQ(free_run.ITER2, 1);
+  ASSERT_TRUE(io::open_unit(8, path_, io::OpenStatus::kReplace));
+  abandoned_in(1, "XFEAS ...PROBLEM ABANDONED: ITERATION LIMIT");
+  abandoned_in(free_run.ITER1, "XPHAS2...PROBLEM ABANDONED: ITERATION LIMIT");
+  {
+    const lp::PrimalIterationLimit guard(free_run.ITER1 + free_run.ITER2);
+    EngineLp e(s);
+    EXPECT_EQ(e.solve(), 1);
+  }
+  EngineLp after(s);
+  EXPECT_EQ(after.solve(), 1);
+}
+
 TEST_F(Driver, PhaseTwoAbandonsAtTheTwentyFirstRefusedPivot) {
   LpData s;
   s.M = 1;
