@@ -125,7 +125,8 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
 // dual simplex ends it when that vertex is not feasible); a failed one is
 // retried once from its starting basis (with its basic artificials
 // exchanged for structural columns where possible) and otherwise leaves
-// that basis in place (gp/master_solve.cpp).  Scratch: LASTBAS(1..M).
+// that basis in place (gp/master_solve.cpp); a warm solve beyond 100 M +
+// 1000 engine iterations counts as failed.  Scratch: LASTBAS(1..M).
 void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
             double& VOBJ, int& ICD, int& MAXM, int& MAXN, int& MAXA,
             int& COLMAX, int& LENMY, double* B, double* BASCB, double* BASLB,
