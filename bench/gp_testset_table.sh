@@ -8,6 +8,7 @@
 # hard case (reference status unknown or error) when it ends on any
 # termination message; "MISS" otherwise.  Exits 1 when a problem misses.
 # Needs only bash and the usual shell utilities (grep, sed, awk, date).
+# A problem gets two hours (CL31, the largest, takes the better part of one).
 #
 # usage: bench/gp_testset_table.sh [POSY_BINARY] [TESTSET_DIR] [ITMAX]
 #   defaults: build/release/driver/posy, ../shared/gp-testset, 20000
@@ -28,7 +29,7 @@ for f in "$dir"/CL*.DAT; do
   cp "$f" "$work/"
   start=$(date +%s.%N)
   (cd "$work" && printf '2\n%s\n%d 0\n' "$name.DAT" "$itmax" |
-     timeout 1800 "$posy" > /dev/null 2>&1)
+     timeout 7200 "$posy" > /dev/null 2>&1)
   end=$(date +%s.%N)
   out="$work/$name.OUT"
   ending="crash/none"
