@@ -38,6 +38,7 @@
 #include "io/one_based.h"
 #include "io/record.h"
 #include "lp/engine.h"
+#include "lp/packed_sums.h"
 #include "lp/postopt_support.h"
 #include "lp/workspace.h"
 
@@ -530,60 +531,24 @@ void FDCHQ(double* BETAR, double* /*COLA*/, int* /*COLI*/, int& /*COLMAX*/,
            float* ACOEFF, int* COLPNT, int* ROWNOS, int& /*MAXA*/) {
   // Products over the packed column: entries COLPNT(J-1)+1..COLPNT(J), a
   // row number 0 ending the column early; rows beyond MAXM (filler of a
-  // larger caller) are not read.
+  // larger caller) are not read.  Pivot-row entries are formed two columns
+  // at a time (lp/packed_sums.h).
   auto product = [&](int J, const double* v) {
-    double sum = 0.0, abs_sum = 0.0;
-    const int kend = COLPNT[J];
-    for (int k = COLPNT[J - 1]; k < kend; ++k) {
-      const int row = ROWNOS[k];
-      if (row == 0) break;
-      if (row > MAXM) continue;
-      const double t = static_cast<double>(ACOEFF[k]) * v[row - 1];
-      sum += t;
-      abs_sum += std::fabs(t);
-    }
-    return cleaned(sum, abs_sum);
+    const lp::packed::Sums s = lp::packed::column_sums<true>(
+        COLPNT[J - 1], COLPNT[J], ACOEFF, ROWNOS, v, MAXM, 0.0, 0.0);
+    return cleaned(s.dot, s.abs);
   };
-  // Two columns' products with BETAR side by side (each summed in its own
-  // stored order, as alone): the processor overlaps the two chains of
-  // additions that bound a single product's speed.
   auto pivot_rows = [&](int J1, int J2, double& B1, double& B2) {
     if (J2 == 0) {
       B1 = product(J1, BETAR);
       return;
     }
-    int k1 = COLPNT[J1 - 1], k2 = COLPNT[J2 - 1];
-    const int e1 = COLPNT[J1], e2 = COLPNT[J2];
-    double s1 = 0.0, a1 = 0.0, s2 = 0.0, a2 = 0.0;
-    while (k1 < e1 && k2 < e2) {
-      const int r1 = ROWNOS[k1];
-      const int r2 = ROWNOS[k2];
-      if (r1 == 0 || r2 == 0 || r1 > MAXM || r2 > MAXM) break;
-      const double t1 = static_cast<double>(ACOEFF[k1]) * BETAR[r1 - 1];
-      const double t2 = static_cast<double>(ACOEFF[k2]) * BETAR[r2 - 1];
-      s1 += t1;
-      a1 += std::fabs(t1);
-      s2 += t2;
-      a2 += std::fabs(t2);
-      ++k1;
-      ++k2;
-    }
-    // The rest of each column alone (from a row number 0 or a filler row
-    // beyond MAXM on, as PRODUCT treats them).
-    auto finish = [&](int k, int e, double& sum, double& abs_sum) {
-      for (; k < e; ++k) {
-        const int row = ROWNOS[k];
-        if (row == 0) break;
-        if (row > MAXM) continue;
-        const double t = static_cast<double>(ACOEFF[k]) * BETAR[row - 1];
-        sum += t;
-        abs_sum += std::fabs(t);
-      }
-    };
-    finish(k1, e1, s1, a1);
-    finish(k2, e2, s2, a2);
-    B1 = cleaned(s1, a1);
-    B2 = cleaned(s2, a2);
+    lp::packed::Sums s1, s2;
+    lp::packed::pair_sums<true>(COLPNT[J1 - 1], COLPNT[J1], COLPNT[J2 - 1],
+                                COLPNT[J2], ACOEFF, ROWNOS, BETAR, MAXM, s1,
+                                s2);
+    B1 = cleaned(s1.dot, s1.abs);
+    B2 = cleaned(s2.dot, s2.abs);
   };
   auto priced = [&](int J) {
     return PriceProducts{product(J, UZERO), static_cast<double>(PROFIT[J - 1])};

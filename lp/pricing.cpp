@@ -16,6 +16,7 @@
 #include "io/one_based.h"
 #include "io/record.h"
 #include "lp/engine.h"
+#include "lp/packed_sums.h"
 #include "lp/workspace.h"
 
 namespace {
@@ -26,60 +27,11 @@ namespace {
   io::stop_run(1, "");  // not reached
 }
 
-// Products with the prices of two packed columns at once: entries
-// [k1, e1) and [k2, e2) of ACOEFF/ROWNOS, a row number 0 ending a column
-// early.  Each column's sums are formed entry by entry in stored order, as
-// one column alone would form them; interleaving two columns only lets the
-// processor overlap their chains of additions, which bound the speed of a
-// single dot product.  Both sums (the product and the sum of the products'
-// magnitudes) are returned per column.
-struct Sums {
-  double dot = 0.0;
-  double abs = 0.0;
-};
-
-// One column's sums from entry k on (locals, so that the chains stay in
-// registers).
-inline Sums column_sums(int k, int e, const float* __restrict ACOEFF,
-                        const int* __restrict ROWNOS,
-                        const double* __restrict UZERO, double dot,
-                        double abs) {
-  for (; k < e; ++k) {
-    const int row = ROWNOS[k];
-    if (row == 0) break;
-    const double temp = static_cast<double>(ACOEFF[k]) * UZERO[row - 1];
-    dot += temp;
-    abs += std::fabs(temp);
-  }
-  return Sums{dot, abs};
-}
-
-void pair_sums(int k1, int e1, int k2, int e2, const float* __restrict ACOEFF,
-               const int* __restrict ROWNOS, const double* __restrict UZERO,
-               Sums& s1, Sums& s2) {
-  double dot1 = 0.0, abs1 = 0.0, dot2 = 0.0, abs2 = 0.0;
-  while (k1 < e1 && k2 < e2) {
-    const int r1 = ROWNOS[k1];
-    const int r2 = ROWNOS[k2];
-    if (r1 == 0 || r2 == 0) break;
-    const double t1 = static_cast<double>(ACOEFF[k1]) * UZERO[r1 - 1];
-    const double t2 = static_cast<double>(ACOEFF[k2]) * UZERO[r2 - 1];
-    dot1 += t1;
-    abs1 += std::fabs(t1);
-    dot2 += t2;
-    abs2 += std::fabs(t2);
-    ++k1;
-    ++k2;
-  }
-  s1 = column_sums(k1, e1, ACOEFF, ROWNOS, UZERO, dot1, abs1);
-  s2 = column_sums(k2, e2, ACOEFF, ROWNOS, UZERO, dot2, abs2);
-}
-
 // Reduced cost of column j from its sums (0 when not attractive at status
 // S), then its insertion into the key list CAND/CANDCJ (keys |DJ|,
 // decreasing; a key equal to one in the list goes after it).
-void offer(int j, int s, Sums sums, bool phase2, int PICK, int& PPRIME,
-           int* __restrict CAND, double* __restrict CANDCJ,
+void offer(int j, int s, lp::packed::Sums sums, bool phase2, int PICK,
+           int& PPRIME, int* __restrict CAND, double* __restrict CANDCJ,
            const float* __restrict PROFIT) {
   const double ZL = RVNCOM.ZL;
   const double ZLC = RVNCOM.ZLC;
@@ -131,17 +83,18 @@ void scan_window(int FIRST, int LAST, bool phase2, int PICK, int& PPRIME,
     if (j > LAST) break;
     const int j1 = j++;
     while (j <= LAST && !priceable(j)) ++j;
-    Sums s1, s2;
+    lp::packed::Sums s1, s2;
     if (j > LAST) {
-      s1 = column_sums(COLPNT[j1 - 1], COLPNT[j1], ACOEFF, ROWNOS, UZERO,
-                       0.0, 0.0);
+      s1 = lp::packed::column_sums<false>(COLPNT[j1 - 1], COLPNT[j1], ACOEFF,
+                                          ROWNOS, UZERO, 0, 0.0, 0.0);
       offer(j1, STATUS[j1 - 1], s1, phase2, PICK, PPRIME, CAND, CANDCJ,
             PROFIT);
       break;
     }
     const int j2 = j++;
-    pair_sums(COLPNT[j1 - 1], COLPNT[j1], COLPNT[j2 - 1], COLPNT[j2], ACOEFF,
-              ROWNOS, UZERO, s1, s2);
+    lp::packed::pair_sums<false>(COLPNT[j1 - 1], COLPNT[j1], COLPNT[j2 - 1],
+                                 COLPNT[j2], ACOEFF, ROWNOS, UZERO, 0, s1,
+                                 s2);
     offer(j1, STATUS[j1 - 1], s1, phase2, PICK, PPRIME, CAND, CANDCJ, PROFIT);
     offer(j2, STATUS[j2 - 1], s2, phase2, PICK, PPRIME, CAND, CANDCJ, PROFIT);
   }
