@@ -126,7 +126,10 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
 // retried once from its starting basis (with its basic artificials
 // exchanged for structural columns where possible) and otherwise leaves
 // that basis in place (gp/master_solve.cpp); a warm solve beyond 100 M +
-// 1000 engine iterations counts as failed.  Scratch: LASTBAS(1..M).
+// 1000 engine iterations counts as failed.  Warm solves work within a
+// feasibility band (lp::FeasibilityBand): weights up to 1e-9 beyond a
+// bound count as feasible, and phase 2 lets rounding carry one up to 1e-6
+// beyond before it goes back to phase 1.  Scratch: LASTBAS(1..M).
 void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
             double& VOBJ, int& ICD, int& MAXM, int& MAXN, int& MAXA,
             int& COLMAX, int& LENMY, double* B, double* BASCB, double* BASLB,

@@ -506,15 +506,18 @@ void XDCHR(double* BASLB, double* BASUB, double& GR, int& IOERR, int& M,
   }
 
   // 3. Choice: the upper violation wins a tie.
+  //    Within a feasibility band (lp::FeasibilityBand) a violation up to
+  //    the band is no violation.
+  const double TOLF = std::max(ZL, lp::feasibility_band());
   R = 0;
   OUTTYP = 0;
   GR = 0.0;
-  if (GLOW >= ZL) {
+  if (GLOW >= TOLF) {
     R = RLOW;
     GR = GLOW;
     OUTTYP = 1;
   }
-  if (GHIGH >= ZL && GHIGH >= GR) {
+  if (GHIGH >= TOLF && GHIGH >= GR) {
     R = RHIGH;
     GR = GHIGH;
     OUTTYP = -1;

@@ -207,6 +207,43 @@ class PrimalIterationLimit {
  private:
   int previous_;
 };
+
+// While an instance lives, the primal simplex works with a feasibility
+// band of width BAND (> 0) instead of the exact bounds:
+// - a basic value up to BAND beyond a bound counts as feasible (phase 1
+//   does not count it, the dual simplex does not choose its row) and, in
+//   the ratio test, blocks a step towards that bound at once;
+// - the ratio test chooses the leaving row in two passes: the longest step
+//   that keeps every blocking value within half the band beyond its bound,
+//   then, among the rows whose own ratio is within that step, the one with
+//   the largest pivot (the method of Harris); a pivot below 1e-6 times the
+//   largest entry of its transformed column is refused like one below
+//   EPS3.  The exact test takes a tiny pivot whenever its row blocks first,
+//   if only by rounding noise, and the factor update then loses accuracy;
+// - phase 2 lets no basic value move further beyond a bound, and after a
+//   refactorisation it goes back to phase 1 only over a value more than
+//   DRIFT beyond a bound (the rounding of an ill-conditioned basis moves
+//   values by more than the band).
+// BAND 0: the exact bounds (the default).  For callers that can accept
+// basic values that far beyond their bounds (the GP master LP, whose
+// row prices are what is used).
+class FeasibilityBand {
+ public:
+  FeasibilityBand(double band, double drift);
+  ~FeasibilityBand();
+  FeasibilityBand(const FeasibilityBand&) = delete;
+  FeasibilityBand& operator=(const FeasibilityBand&) = delete;
+
+ private:
+  double previous_band_, previous_drift_;
+};
+
+// The band in force (0 when none); the violation a basic value may show
+// without counting as infeasible (the band, or ZL without one); the
+// violation after which phase 2 goes back to phase 1 (DRIFT, or ZL).
+double feasibility_band();
+double feasibility_tolerance();
+double phase_two_drift();
 }  // namespace lp
 
 // ---- Slack columns and starting basis ----

@@ -1,7 +1,9 @@
 // pivot.cpp — one simplex iteration and the engine's solution listings.
 //
 //   XPIVOT  transforms the entering column (XFTRAN), runs the ratio test
-//           (XCHUZR), refuses pivots of magnitude <= EPS3, replaces the
+//           (XCHUZR), refuses pivots of magnitude <= EPS3 (within a
+//           feasibility band also pivots below 1e-6 times the largest
+//           entry of the transformed column), replaces the
 //           factor column (XUPDAT; a singular replacement is refused) and
 //           applies the step (XUPDX).
 //   XUPDX   moves the basic values and Z by THETA, exchanges the basis
@@ -10,6 +12,7 @@
 //   XLOG    one log line per iteration (heading before iteration 1).
 //   XPRINT  the current solution, one line per listed column.
 
+#include <algorithm>
 #include <cmath>
 
 #include "io/one_based.h"
@@ -43,6 +46,8 @@ void XPIVOT(int* BASIS, double* BASLB, double* BASUB, double& DQ, int& INTYP,
 
 namespace lp {
 
+constexpr double kRelativePivot = 1.0e-6;
+
 void finish_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
                   int& INTYP, int& IOERR, int& LEAVE, double& LQ, int& M,
                   int* MAPI, int& MAXM, int& MAXN, double* MEMORY, int& N,
@@ -55,6 +60,18 @@ void finish_pivot(int* BASIS, double* BASLB, double* BASUB, double& DQ,
   if (std::fabs(PIVOT) <= RVNCOM.EPS3) {
     PCODE = -1;
     return;
+  }
+  // Within a feasibility band a pivot also has to be at least
+  // kRelativePivot times the largest entry of its transformed column: the
+  // update divides the column by it, and on the ill-conditioned bases of
+  // the GP master LP such pivots made later values wrong by up to 1e2.
+  if (OUTTYP != 0 && lp::feasibility_band() > 0.0) {
+    double largest = 0.0;
+    for (int i = 0; i < M; ++i) largest = std::max(largest, std::fabs(YQ[i]));
+    if (std::fabs(PIVOT) < kRelativePivot * largest) {
+      PCODE = -1;
+      return;
+    }
   }
   // The factors are updated before anything else changes, so a basis
   // change the update finds singular can still be refused.

@@ -11,15 +11,112 @@
 // attractive with a positive reduced cost, one at its upper bound
 // (status -1) with a negative one.
 
+#include <algorithm>
 #include <cmath>
 
 #include "io/one_based.h"
 #include "io/record.h"
 #include "lp/engine.h"
 #include "lp/packed_sums.h"
+#include "lp/pricing_pass.h"
 #include "lp/workspace.h"
 
 namespace {
+
+// The feasibility band and drift in force (see lp::FeasibilityBand), and
+// whether phase 2 is running.
+double band_in_force = 0.0, drift_in_force = 0.0;
+bool phase_two_running = false;
+
+// The room a basic value has before the bound it moves towards (Y > 0:
+// decreasing, Y < 0: increasing), in the classification of the exact test;
+// false when the row does not block.  Within the band a value beyond that
+// bound has room 0.
+bool blocking_room(double x, double lb, double ub, double y, double& room) {
+  const double BIG = RVNCOM.BIG;
+  if (y > 0.0) {
+    if (lb > -BIG)
+      room = x - lb;
+    else if (x > ub)
+      room = x - ub;
+    else
+      return false;
+  } else {
+    if (ub < BIG)
+      room = ub - x;
+    else if (x < lb)
+      room = lb - x;
+    else
+      return false;
+  }
+  if (std::fabs(room) < RVNCOM.ZL) room = 0.0;
+  if (room < 0.0) {
+    // Beyond the band: phase 1 lets the value move on (its costs weigh the
+    // violation); phase 2 lets no violation grow.
+    if (room < -band_in_force && !phase_two_running) return false;
+    room = 0.0;
+  }
+  return true;
+}
+
+// XCHUZR's choice of the leaving row within a feasibility band, in two
+// passes.  THETA holds the entering variable's own range on entry; the
+// outputs are those of XCHUZR.
+void harris_ratio_test(double* BASLB, double* BASUB, int& INTYP, int& M,
+                       int& OUTTYP, double& PIVOT, int& R, double& THETA,
+                       bool& UNBDD, double* XBZERO, double* YQ) {
+  io::F1<double> baslb(BASLB), basub(BASUB), xbzero(XBZERO), yq(YQ);
+  const double BIG = RVNCOM.BIG;
+  const double ZL = RVNCOM.ZL;
+  const double sgn = (INTYP != 1) ? -1.0 : 1.0;
+  const double slack = 0.5 * band_in_force;
+
+  // Pass 1: the longest step that keeps every blocking value within the
+  // slack beyond its bound.
+  double longest = THETA;
+  for (int i = 1; i <= M; ++i) {
+    if (std::fabs(yq(i)) < ZL) {
+      yq(i) = 0.0;
+      continue;
+    }
+    const double y = sgn * yq(i);
+    double room;
+    if (!blocking_room(xbzero(i), baslb(i), basub(i), y, room)) continue;
+    const double ratio = (room + slack) / std::fabs(y);
+    if (ratio < longest) longest = ratio;
+  }
+
+  // Pass 2: among the rows that block within that step, the largest pivot.
+  R = 0;
+  double best = 0.0, step = 0.0;
+  for (int i = 1; i <= M; ++i) {
+    const double y = sgn * yq(i);
+    if (y == 0.0) continue;
+    double room;
+    if (!blocking_room(xbzero(i), baslb(i), basub(i), y, room)) continue;
+    const double ratio = room / std::fabs(y);
+    if (ratio <= longest && std::fabs(y) > best) {
+      best = std::fabs(y);
+      R = i;
+      step = ratio;
+    }
+  }
+
+  // The entering variable's own bound when it comes first: a bound flip.
+  OUTTYP = 0;
+  PIVOT = 1.0;
+  if (R != 0 && step < THETA) {
+    THETA = step < ZL ? 0.0 : step;
+    PIVOT = yq(R);
+    if (sgn * yq(R) > 0.0)
+      OUTTYP = (baslb(R) <= -BIG) ? -1 : 1;
+    else
+      OUTTYP = (basub(R) >= BIG) ? 1 : -1;
+  } else {
+    R = 0;
+  }
+  UNBDD = (OUTTYP == 0 && std::fabs(THETA) >= BIG);
+}
 
 [[noreturn]] void stop_engine(int code, int& IOERR) {
   int error = code;
@@ -192,6 +289,11 @@ void XCHUZR(int* /*BASIS*/, double* BASLB, double* BASUB, int& INTYP,
   UNBDD = false;
   THETA = THETA3;
   if (THETA < ZL) return;
+  if (lp::feasibility_band() > 0.0) {
+    harris_ratio_test(BASLB, BASUB, INTYP, M, OUTTYP, PIVOT, R, THETA, UNBDD,
+                      XBZERO, YQ);
+    return;
+  }
 
   // 5.-6. Blocking rows, with YQ oriented so that basic variable i moves as
   // XBZERO(i) - t*SGN*YQ(i) (SGN = -1 when the entering variable decreases;
@@ -293,6 +395,28 @@ double entering_range(int status_q, double& LQ, double& UQ, int& IOERR) {
     stop_engine(0, IOERR);
   }
   return range;
+}
+
+FeasibilityBand::FeasibilityBand(double band, double drift)
+    : previous_band_(band_in_force), previous_drift_(drift_in_force) {
+  band_in_force = band > 0.0 ? band : 0.0;
+  drift_in_force = band > 0.0 ? std::max(band, drift) : 0.0;
+}
+FeasibilityBand::~FeasibilityBand() {
+  band_in_force = previous_band_;
+  drift_in_force = previous_drift_;
+}
+
+double feasibility_band() { return band_in_force; }
+PhaseTwoRunning::PhaseTwoRunning() : previous_(phase_two_running) {
+  phase_two_running = true;
+}
+PhaseTwoRunning::~PhaseTwoRunning() { phase_two_running = previous_; }
+double feasibility_tolerance() {
+  return band_in_force > 0.0 ? band_in_force : RVNCOM.ZL;
+}
+double phase_two_drift() {
+  return band_in_force > 0.0 ? drift_in_force : RVNCOM.ZL;
 }
 
 }  // namespace lp

@@ -31,4 +31,18 @@ inline bool continue_pass(int START1, int& LOOK, int START2, int WSTART,
   return true;
 }
 
+// While an instance lives, phase 2 is running: within a feasibility band
+// (lp::FeasibilityBand) its ratio test blocks every step that would carry
+// a value further beyond a bound it already violates.
+class PhaseTwoRunning {
+ public:
+  PhaseTwoRunning();
+  ~PhaseTwoRunning();
+  PhaseTwoRunning(const PhaseTwoRunning&) = delete;
+  PhaseTwoRunning& operator=(const PhaseTwoRunning&) = delete;
+
+ private:
+  bool previous_;
+};
+
 }  // namespace lp

@@ -476,7 +476,6 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
   p.begin(1);
   io::F1<double> uzero(UZERO), xbzero(XBZERO), baslb(BASLB), basub(BASUB);
   io::F1<int> basis(BASIS);
-  const double ZL = RVNCOM.ZL;
   const double ZLC = RVNCOM.ZLC;
   bool first = true;
   int IDLE = 0;
@@ -487,13 +486,14 @@ void XFEAS(double* B, double* BASCB, int* BASIS, double* BASLB, double* BASUB,
     // 2. Violations and the phase 1 costs.
     Z = 0.0;
     int count = 0;
+    const double TOLF = lp::feasibility_tolerance();
     for (int i = 1; i <= M; ++i) {
       uzero(i) = 0.0;
-      if (xbzero(i) - baslb(i) < -ZL) {
+      if (xbzero(i) - baslb(i) < -TOLF) {
         uzero(i) = 1.0;
         Z += xbzero(i) - baslb(i);
         ++count;
-      } else if (xbzero(i) - basub(i) > ZL) {
+      } else if (xbzero(i) - basub(i) > TOLF) {
         uzero(i) = -1.0;
         Z += basub(i) - xbzero(i);
         ++count;
@@ -628,9 +628,9 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
           M,     MAPA,  MAPI,  MAXM,   MAXN,  MEMORY, N,      NTYPE2,
           PICK,  PRINT, STATUS, UZERO, XBZERO, YQ,    Z};
   p.begin(2);
+  const lp::PhaseTwoRunning phase_two;
   io::F1<double> xbzero(XBZERO), baslb(BASLB), basub(BASUB);
   io::F1<int> basis(BASIS);
-  const double ZL = RVNCOM.ZL;
   const double ZLC = RVNCOM.ZLC;
   int IDLE = 0;
   double ZOLD = Z;
@@ -758,8 +758,9 @@ void XPHAS2(double* B, double* BASCB, int* BASIS, double* BASLB,
         continue;
       }
       bool lost = false;
+      const double TOLF = lp::phase_two_drift();
       for (int i = 1; i <= M; ++i) {
-        if (xbzero(i) - baslb(i) < -ZL || xbzero(i) - basub(i) > ZL) {
+        if (xbzero(i) - baslb(i) < -TOLF || xbzero(i) - basub(i) > TOLF) {
           io::Line(IOERR)
               << "0XPHAS2...VARIABLE" << io::I(basis(i), 6) << io::X(3)
               << "IS OUT OF BOUNDS" << io::X(3) << io::D(baslb(i), 16, 8)

@@ -92,6 +92,24 @@ TEST_F(DualSimplex, InfeasibleRowMakesTheDualUnbounded) {
                        "               ROW    1"}));
 }
 
+TEST_F(DualSimplex, AViolationWithinTheFeasibilityBandIsNone) {
+  // As above with b moved to -5e-9: beyond the bound, within a band of 1e-8.
+  LpData s;
+  s.M = 1;
+  s.rowtyp = {1};
+  s.b = {2.0};
+  s.cols = {{-1.0, {{1, 1.0}}}, {-2.0, {{1, 1.0}}}};
+  PostOptLp e(s);
+  ASSERT_EQ(e.solve(), 1);
+  e.B[0] = -5.0e-9;
+  {
+    const lp::FeasibilityBand band(1.0e-8, 1.0e-8);
+    EXPECT_EQ(e.dual(), 1);
+    EXPECT_EQ(e.ITERD, 0);
+  }
+  EXPECT_EQ(e.dual(), 2) << "without the band the row is infeasible";
+}
+
 // Rows i = 1..M, each "x_i * 1e-7 <= -1": every pivot is far too small.
 LpData tiny_pivots(int m) {
   LpData s;

@@ -219,4 +219,57 @@ TEST_F(RatioTest, TieRulesBoundFlipsAndPhaseOneBlocking) {
   }
 }
 
+// Within a feasibility band the leaving row is the largest pivot among the
+// rows that block within the band; values inside the band beyond a bound
+// block at once; values beyond it keep phase 1's rules.  Each case also
+// runs without the band (the first expected result).
+TEST_F(RatioTest, WithinABandTheLargestPivotLeaves) {
+  struct Case {
+    const char* what;
+    std::vector<Row> rows;
+    int intyp;
+    double uq;
+    int r_exact, r_band, outtyp_band;
+    double theta_band, pivot_band;
+    bool unbdd_band;
+  };
+  const Case cases[] = {
+      {"a tiny pivot first by a hair: the large one leaves",
+       {{0.0, 0, BIG, 1.0e-4}, {1.0e-9, 0, BIG, 1.0}}, 1, BIG, 1, 2, 1, 1.0e-9,
+       1.0, false},
+      {"a value within the band below its bound blocks at once",
+       {{1.0, 0, BIG, 1.0}, {-5.0e-9, 0, BIG, 1.0}}, 1, BIG, 1, 2, 1, 0.0,
+       1.0, false},
+      {"beyond the band: it does not block (phase 1)",
+       {{-1.0, 0, BIG, 1.0}}, 1, BIG, 0, 0, 0, BIG, 1.0, true},
+      {"the own range first: bound flip", {{2.0, 0, BIG, 2.0}}, 1, 0.5, 0, 0,
+       0, 0.5, 1.0, false},
+      {"decreasing entry towards an upper bound: pivot keeps its sign",
+       {{0.5, 0, 1.0, 2.0}, {1.0, 0, BIG, -1.0}}, -1, 10.0, 1, 1, -1, 0.25,
+       2.0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    run(c.rows, c.intyp, 0.0, c.uq, 0);
+    EXPECT_EQ(R, c.r_exact);
+    {
+      const lp::FeasibilityBand band(1.0e-8, 1.0e-8);
+      EXPECT_EQ(lp::feasibility_tolerance(), 1.0e-8);
+      run(c.rows, c.intyp, 0.0, c.uq, 0);
+    }
+    EXPECT_EQ(lp::feasibility_band(), 0.0) << "the guard restores no band";
+    EXPECT_EQ(R, c.r_band);
+    EXPECT_EQ(OUTTYP, c.outtyp_band);
+    EXPECT_NEAR(THETA, c.theta_band, 1e-15 * std::max(1.0, c.theta_band));
+    EXPECT_EQ(PIVOT, c.pivot_band);
+    EXPECT_EQ(UNBDD, c.unbdd_band);
+  }
+  // Phase 2 lets no violation grow: beyond the band, the value blocks too.
+  const lp::FeasibilityBand band(1.0e-8, 1.0e-8);
+  const lp::PhaseTwoRunning phase_two;
+  run({{1.0, 0, BIG, 1.0}, {-1.0, 0, BIG, 1.0}}, 1, 0.0, BIG, 0);
+  EXPECT_EQ(R, 2);
+  EXPECT_EQ(THETA, 0.0);
+}
+
 }  // namespace

@@ -226,10 +226,19 @@ void solve_and_check(unsigned seed, int factor, int look, int pick,
   }
 }
 
-// The solver's settings, then small windows and frequent refactorisation.
-TEST_F(PrimalSolve, RandomLpsUnderTwoSettings) {
-  const int settings[2][4] = {{1, 50, 200, 10}, {1001, 2, 3, 2}};
-  for (const auto& [first, factor, look, pick] : settings) {
+// The solver's settings, then small windows and frequent refactorisation,
+// then the solver's settings within a feasibility band (whose solutions
+// the test's tolerance accepts).
+TEST_F(PrimalSolve, RandomLpsUnderThreeSettings) {
+  struct Setting {
+    unsigned first;
+    int factor, look, pick;
+    double band;
+  };
+  const Setting settings[] = {
+      {1, 50, 200, 10, 0.0}, {1001, 2, 3, 2, 0.0}, {2001, 50, 200, 10, 1.0e-8}};
+  for (const auto& [first, factor, look, pick, width] : settings) {
+    const lp::FeasibilityBand band(width, 100.0 * width);
     Tally t;
     for (unsigned seed = first; seed < first + 300u; ++seed) {
       solve_and_check(seed, factor, look, pick, t);
