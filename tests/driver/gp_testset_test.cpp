@@ -47,9 +47,9 @@ void count_records(const std::string& text, int& terms, int& pairs) {
 class DriverGpTestSet : public driver_test::InTempDir {
  protected:
   void SetUp() override {
+    InTempDir::SetUp();  // first: TearDown leaves the directory either way
     if (!driver_test::fs::exists(kSet / "reference.json"))
       GTEST_SKIP() << "shared test set not found at " << kSet;
-    InTempDir::SetUp();
   }
 };
 

@@ -3,10 +3,10 @@
 // choices.  (The shipped examples, endings and traces run through the
 // program itself in program_test.cpp.)
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "gp_problem.h"
 #include "io/units.h"
@@ -92,10 +92,12 @@ TEST(Solver, ArtificialBasicAfterFirstSolveKeepsItsColumn) {
 
 // LP prices that overflow exp(): no column from a non-finite point.
 TEST(Solver, NonFiniteGridPointEndsCleanly) {
+  const std::string file =
+      std::string(POSY_SHARED_DIR) + "/gp-testset/CL25.DAT";
+  if (!std::ifstream(file)) GTEST_SKIP() << "classic test set not found: " << file;
   RunParams params;
   params.ITMAX = 50;
-  auto r = solve(GpProblem::read(std::string(POSY_SHARED_DIR) +
-                                 "/gp-testset/CL25.DAT"), params);
+  auto r = solve(GpProblem::read(file), params);
   EXPECT_TRUE(r.has(kBest) || r.has(kOptimum) ||
               r.has("****TERMINATED: END OF    50 ITERATIONS "));
 }
