@@ -311,6 +311,8 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
     perturbing = false;
     cleanups = 0;
   }
+  const lp::FeasibilityBand band(first_solve ? 0.0 : kFeasibilityBand,
+                                 kPhaseTwoDrift);
   if (first_solve || !sound_start) {
     solve(B, BASCB, BASIS, BASLB, BASUB, CANDA, CANDCJ, CANDI, COLA, COLI,
           COLMAX, LENMY, MAXM, MAXN, MEMORY, STATUS, UZERO, XBZERO, YQ);
@@ -320,7 +322,6 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
     // abandoned and goes the way of a failed solve (below).
     const lp::PrimalIterationLimit limit(kWarmSolveLimitPerRow * m +
                                          kWarmSolveLimitBase);
-    const lp::FeasibilityBand band(kFeasibilityBand, kPhaseTwoDrift);
     const Start start =
         save_start(m, RVNA.N, BASIS, STATUS, BASCB, BASLB, BASUB);
     const std::vector<double> rhs(B, B + m);
@@ -410,7 +411,11 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
                             LENMY, MAXM, MAXN, MEMORY, STATUS, XBZERO);
       solved = attempt(true);
     }
-    if (!solved && failed_to_solve()) {
+    // Whatever the failure (an unbounded or infeasible verdict on a warm
+    // solve included), the next iteration starts from the starting basis:
+    // a basis left by a failed solve sent CL31 of the classic test set
+    // into a run of failed re-solves.
+    if (!solved) {
       const int failed = RVNA.TERMIN;
       went_back = back_to_start();
       RVNA.TERMIN = failed;
