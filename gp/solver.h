@@ -124,8 +124,8 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
 // the starting basis and hand back the vertex of the unperturbed LP (the
 // dual simplex ends it when that vertex is not feasible); a failed one is
 // retried once from its starting basis (with its basic artificials
-// exchanged for structural columns where possible) and otherwise leaves
-// that basis in place (gp/master_solve.cpp); a warm solve beyond 100 M +
+// exchanged for structural columns where possible) and otherwise (or
+// after an unbounded or infeasible verdict) leaves that basis in place (gp/master_solve.cpp); a warm solve beyond 100 M +
 // 1000 engine iterations counts as failed.  Warm solves work within a
 // feasibility band (lp::FeasibilityBand): weights up to 1e-9 beyond a
 // bound count as feasible, and phase 2 lets rounding carry one up to 1e-6
