@@ -326,7 +326,7 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
         save_start(m, RVNA.N, BASIS, STATUS, BASCB, BASLB, BASUB);
     const std::vector<double> rhs(B, B + m);
     const double BIG = RVNCOM.BIG;
-    const double ZL = lp::feasibility_tolerance();
+    const double TOLF = lp::feasibility_tolerance();
     // One attempt from the basis in place, perturbed or not; true when it
     // ends optimal.
     auto attempt = [&](bool perturb) {
@@ -364,7 +364,8 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
                    STATUS, XBZERO);
       bool feasible = true;
       for (int i = 1; i <= m; ++i)
-        if (xbzero(i) - BASLB[i - 1] < -ZL || xbzero(i) - BASUB[i - 1] > ZL)
+        if (xbzero(i) - BASLB[i - 1] < -TOLF ||
+            xbzero(i) - BASUB[i - 1] > TOLF)
           feasible = false;
       if (RVNA.TERMIN == kOptimal && !feasible) {
         if (dual_cleanup(B, BASCB, BASIS, BASLB, BASUB, BETAR, COLA, COLI,

@@ -74,14 +74,19 @@ TEST_F(DualSimplex, ReachesTheFreshPrimalOptimumAfterRhsChanges) {
   EXPECT_GT(t.pivots, 100);
 }
 
-TEST_F(DualSimplex, InfeasibleRowMakesTheDualUnbounded) {
-  // x1 + x2 <= b with b moved to -1: no column can raise the slack.
+// x1 + x2 <= 2, maximising -x1 - 2 x2.
+LpData one_row() {
   LpData s;
   s.M = 1;
   s.rowtyp = {1};
   s.b = {2.0};
   s.cols = {{-1.0, {{1, 1.0}}}, {-2.0, {{1, 1.0}}}};
-  PostOptLp e(s);
+  return s;
+}
+
+TEST_F(DualSimplex, InfeasibleRowMakesTheDualUnbounded) {
+  // b moved to -1: no column can raise the slack.
+  PostOptLp e(one_row());
   ASSERT_EQ(e.solve(), 1);
   e.B[0] = -1.0;
   e.PRINT = 1;
@@ -93,13 +98,8 @@ TEST_F(DualSimplex, InfeasibleRowMakesTheDualUnbounded) {
 }
 
 TEST_F(DualSimplex, AViolationWithinTheFeasibilityBandIsNone) {
-  // As above with b moved to -5e-9: beyond the bound, within a band of 1e-8.
-  LpData s;
-  s.M = 1;
-  s.rowtyp = {1};
-  s.b = {2.0};
-  s.cols = {{-1.0, {{1, 1.0}}}, {-2.0, {{1, 1.0}}}};
-  PostOptLp e(s);
+  // b moved to -5e-9: beyond the bound, within a band of 1e-8.
+  PostOptLp e(one_row());
   ASSERT_EQ(e.solve(), 1);
   e.B[0] = -5.0e-9;
   {
