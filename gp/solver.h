@@ -35,9 +35,9 @@
 //        IPRINT, IPRG, IPRX (trace switches), ALLOW (feasibility tolerance),
 //        RGAP (convergence tolerance).
 //   Out: XPRIML(1..NVAR) the last primal point, VPOSY(1..MCON+1) the posynomial
-//        values there.  50 failed master-LP re-solves in a row (the point
-//        does not move between them) end the solve on the cannot-be-met
-//        path.
+//        values there.  Once 50 of the last 100 master-LP re-solves have
+//        failed (the point does not move after a failure) the solve ends
+//        on the cannot-be-met path.
 //   Fails: sizes that do not fit 32-bit integers or cannot be allocated stop
 //        the run with "Not enough storage for data; aborting..." (exit 1).
 void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,

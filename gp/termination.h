@@ -6,7 +6,11 @@
 //   warn_infeasible  after an ending that is not the optimum, says so when
 //                 the point about to be reported violates a constraint or a
 //                 bound (its objective value is then no solution value)
+//   FailureWindow the count of failed master-LP re-solves among the last
+//                 ones, which ends a solve that no longer converges
 #pragma once
+
+#include <vector>
 
 namespace gp {
 
@@ -52,5 +56,26 @@ void final_report(int NVAR, int MCON, int KTTOT, int NMAX, const int* IDPOSY,
                   double* X, double* PI, double* XPRIML, double* A, double* C,
                   int* KT, double* TERM, double* VPOSY, int* IDVAR, int* NAPP,
                   double EXPV, double ALLOW, int ITER, int TCLGEN);
+
+// Failed re-solves among the last WINDOW.  record(failed) counts one more
+// re-solve and returns true once at least LIMIT of the last WINDOW (this
+// one included) have failed.
+class FailureWindow {
+ public:
+  FailureWindow(int window, int limit)
+      : failed_(static_cast<std::size_t>(window), false), limit_(limit) {}
+  bool record(bool failed) {
+    recent_ += (failed ? 1 : 0) - (failed_[next_] ? 1 : 0);
+    failed_[next_] = failed;
+    next_ = (next_ + 1) % failed_.size();
+    return recent_ >= limit_;
+  }
+
+ private:
+  std::vector<bool> failed_;
+  std::size_t next_ = 0;
+  int limit_ = 0;
+  int recent_ = 0;
+};
 
 }  // namespace gp

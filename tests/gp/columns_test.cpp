@@ -9,6 +9,7 @@
 
 #include "gp/master_columns.h"
 #include "gp/master_perturbation.h"
+#include "gp/termination.h"
 #include "gp/solver.h"
 #include "gp_test_util.h"
 #include "lp/engine.h"
@@ -430,6 +431,26 @@ TEST(PrimalValues, PsubsTermsAndPosynomials) {
   EXPECT_EQ(term[2], 4.0);
   EXPECT_DOUBLE_EQ(vposy[0], 9.0);
   EXPECT_DOUBLE_EQ(vposy[1], 7.0);
+}
+
+// 50 failed re-solves among the last 100 end a solve: 50 in a row, or
+// failures alternating with solves; 49 in any 100 never do.
+TEST(FailureWindow, FiftyOfTheLastHundred) {
+  gp::FailureWindow in_a_row(100, 50);
+  for (int i = 1; i < 50; ++i) EXPECT_FALSE(in_a_row.record(true)) << i;
+  EXPECT_TRUE(in_a_row.record(true));
+
+  gp::FailureWindow alternating(100, 50);
+  int ended_at = 0;
+  for (int i = 1; i <= 200 && ended_at == 0; ++i)
+    if (alternating.record(i % 2 == 0)) ended_at = i;
+  EXPECT_EQ(ended_at, 100);
+
+  gp::FailureWindow sparse(100, 50);
+  for (int i = 1; i <= 1000; ++i) {
+    const bool failed = i % 100 < 49;  // 49 failures, then 51 solves
+    ASSERT_FALSE(sparse.record(failed)) << i;
+  }
 }
 
 }  // namespace
