@@ -100,11 +100,11 @@ int long_solve(int m) { return 10 * m; }
 // are), and with the exact bounds the late re-solves of CL30 and CL31 of
 // the classic test set took pivots of 1e-10 times their column and went
 // back and forth between the phases over values 1e-9 to 1e1 beyond zero.
-// The drift is the solver's to widen (gp::master_perturbation::allow_drift):
-// once the stored costs are re-centred and small, a weight that far beyond
-// zero moves the LP's value by next to nothing, and CL31 of the classic
-// test set abandoned its late re-solves after a hundred returns to phase 1
-// over weights 1e-6 to 1e-5 below zero.
+// The drift is the solver's to widen (gp::master_perturbation::allow_drift,
+// up to 1e-4): once the stored costs are re-centred and small, a weight
+// that far beyond zero moves the LP's value by next to nothing, and CL31
+// of the classic test set abandoned its late re-solves after a hundred
+// returns to phase 1 over weights 1e-6 to 1e-5 below zero.
 constexpr double kFeasibilityBand = 1.0e-9;
 constexpr double kPhaseTwoDrift = 1.0e-6;
 double phase_two_drift = kPhaseTwoDrift;
