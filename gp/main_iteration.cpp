@@ -47,6 +47,8 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "gp/master_columns.h"
@@ -412,19 +414,26 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
       // What is left to resolve, never taken below RGAP.
       double left = std::max(RGAP, std::fabs((vposy(1) - EXPV) / EXPV));
       for (int k = 1; k <= MCON; ++k) left = std::max(left, vposy(k + 1) - 1.0);
-      io::F1<const int> basis(BASIS.data());
-      io::F1<const double> bascb(BASCB.data());
-      double largest_cost = 0.0;
-      for (int i = 1; i <= NVAR + 1; ++i)
-        if (basis(i) >= 1)
-          largest_cost = std::max(largest_cost, std::fabs(bascb(i)));
-      if (largest_cost * kStoreRounding > kNoiseShare * left) recentre_now();
+      // The largest and the summed magnitude of the basic costs.
+      auto basic_costs = [&] {
+        io::F1<const int> basis(BASIS.data());
+        io::F1<const double> bascb(BASCB.data());
+        std::pair<double, double> size{0.0, 0.0};
+        for (int i = 1; i <= NVAR + 1; ++i) {
+          if (basis(i) < 1) continue;
+          size.first = std::max(size.first, std::fabs(bascb(i)));
+          size.second += std::fabs(bascb(i));
+        }
+        return size;
+      };
+      auto [largest_cost, cost_sum] = basic_costs();
+      if (largest_cost * kStoreRounding > kNoiseShare * left) {
+        recentre_now();
+        std::tie(largest_cost, cost_sum) = basic_costs();
+      }
       // A basic weight w beyond its bound moves the LP's value by about
       // its cost times w: phase 2 may carry weights that far beyond their
       // bounds whose effect stays below a hundredth of what is left.
-      double cost_sum = 0.0;
-      for (int i = 1; i <= NVAR + 1; ++i)
-        if (basis(i) >= 1) cost_sum += std::fabs(bascb(i));
       gp::master_perturbation::allow_drift(
           cost_sum > 0.0 ? std::min(kMaxDrift, kNoiseShare * left / cost_sum)
                          : kMaxDrift);
