@@ -245,6 +245,9 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
   // The most phase 2 of a warm solve may let a weight drift beyond its
   // bound (below).
   constexpr double kMaxDrift = 1.0e-4;
+  // The most the basic objective columns' stored entries may exceed their
+  // spread before the rows are shifted (64: 6 of the 24 bits).
+  constexpr double kRowSpread = 64.0;
   // Failed re-solves among the last 100.  After a failure the point stays
   // where it was, so each such iteration adds the same columns again and
   // meets the same master LP; and where failures alternate with solves
@@ -438,6 +441,19 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
           cost_sum > 0.0 ? std::min(kMaxDrift, kNoiseShare * left / cost_sum)
                          : kMaxDrift);
     }
+
+    // Once the basic objective columns' stored entries exceed their spread
+    // kRowSpread times over, their 32-bit rounding reaches what tells them
+    // apart: the rows are re-shifted on the basic objective column of
+    // largest weight (gp/master_columns.h), which leaves the LP and its
+    // basis as they are.
+    int ref = 0;
+    if (gp::master_columns::row_spread(BASIS.data(), XBZERO.data(), NVAR + 1,
+                                       ref) > kRowSpread)
+      gp::master_columns::shift_rows(
+          ref, NVAR + 1, B.data(), BASIS.data(), BASCB.data(), STATUS.data(),
+          XBZERO.data(), COLA.data(), COLI.data(), COLMAX, LENMY, MAXA, MAXN,
+          MAXM, MEMORY);
 
     // 11.-12. Schedule; an unchanged basis cannot improve further.  Near
     //        the optimum that may be the 32-bit store's rounding of the

@@ -24,6 +24,21 @@
 // every column as generated (64 bits) so the shift is always applied to the
 // exact cost; LINEAR adds t.B back to the optimum and t to the prices.
 //
+// Row shift.  The same 32-bit rounding hits the objective's columns near
+// the optimum: their orthogonality entries are the exponent averages at
+// nearby grid points, of size 1 and differing by 1e-3 and less, so the
+// rounding (6e-8) eats into what tells them apart, and the late bases made
+// of them turn so ill-conditioned that re-solves lose feasibility by 1e-2
+// after a refactorisation (CL31 of the classic test set).  Subtracting
+// r(i) times row 1 from each orthogonality row i (r: the entries of one
+// objective column, the reference) is an exchange of equations: the LP's
+// solutions stay, the right-hand side becomes B(i) - r(i) B(1), the
+// objective columns (row 1 entry e) are stored as a - e r, their
+// differences to the reference, and the other columns, with no entry in
+// row 1, do not change.  The engine's prices u' give the LP's as
+// u(1) = u'(1) - sum r(i) u'(i), u(i) = u'(i).  Only with every column
+// counted one the solver keeps (no logical column: theirs hold one entry).
+//
 // Redundant rows.  Every column's orthogonality entries combine the
 // exponent vectors of the program's terms (and the unit vectors of bounded
 // variables).  When the row of a variable is a linear combination of other
@@ -84,6 +99,14 @@ bool redundant(int row);
 void recentre(const double* U, int M, int* BASIS, double* BASCB,
               double* COLA, int* COLI, int& COLMAX, int& LENMY, int& MAXA,
               int& MAXN, int& MAXM, double* MEMORY);
+double row_spread(const int* BASIS, const double* XBZERO, int M, int& REF);
+bool shift_rows(int REF, int M, double* B, int* BASIS, double* BASCB,
+                int* STATUS, double* XBZERO, double* COLA, int* COLI,
+                int& COLMAX, int& LENMY, int& MAXA, int& MAXN, int& MAXM,
+                double* MEMORY);
+int stored_form(double* COLA, int* COLI, int COLLEN, int M);
+double original_rhs(int i, const double* B);
+void original_prices(double* U, int M);
 
 }  // namespace gp::master_columns
 

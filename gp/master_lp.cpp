@@ -22,6 +22,7 @@
 // REPC never overwrites a logical column (status -3): their slices hold one
 // entry only.
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -55,6 +56,62 @@ long long solves = 0;
 std::vector<double> shift;
 bool shifted = false;
 std::vector<bool> redundant_row;  // element i - 1: row i
+// The row shift r (element i - 1: row i; empty until the first shift), the
+// right-hand side as set up (kept at the first shift), scratch.
+std::vector<double> row_shift;
+std::vector<double> rhs_setup;
+std::vector<double> dense;
+
+// Row 1 entry of a column as generated.
+double normality_entry(const Copy& c) {
+  for (std::size_t k = 0; k < c.rows.size(); ++k)
+    if (c.rows[k] == 1) return c.values[k];
+  return 0.0;
+}
+
+// A row shift needs every counted column kept here: a logical column's
+// slice holds its one entry only.
+bool rows_can_shift() {
+  const int n = RVNA.N;
+  if (n < 1 || static_cast<std::size_t>(n) >= copies.size()) return false;
+  for (int j = 1; j <= n; ++j)
+    if (!copies[static_cast<std::size_t>(j)].known) return false;
+  return true;
+}
+
+// Column J stored again from its copy (a logical column from the store):
+// cost reduced by the cost shift, entries in the row-shifted form.
+void store_again(int j, int M, double* COLA, int* COLI, int& COLMAX,
+                 int& LENMY, int& MAXA, int& MAXN, int& MAXM,
+                 double* MEMORY) {
+  const Copy& c = copies[static_cast<std::size_t>(j)];
+  double cost = 0.0;  // logical columns cost nothing
+  if (c.known) {
+    RVNA.COLLEN = static_cast<int>(c.rows.size());
+    std::copy(c.rows.begin(), c.rows.end(), COLI);
+    std::copy(c.values.begin(), c.values.end(), COLA);
+    cost = c.cost;
+  } else {
+    XGETAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j,
+           RVNA.LENMA, LENMY, RVNA.MAPA, MEMORY);
+  }
+  RVNA.CJ = gp::master_columns::shifted_cost(cost, COLA, COLI, RVNA.COLLEN);
+  if (c.known)
+    RVNA.COLLEN = gp::master_columns::stored_form(COLA, COLI, RVNA.COLLEN, M);
+  XREPAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j, RVNA.LENMA,
+         LENMY, RVNA.MAPA, MEMORY, RVNA.N, MAXA, MAXN, MAXM);
+}
+
+// BASCB(1..M): the basic columns' costs as the engine holds them.
+void read_basic_costs(int M, const int* BASIS, double* BASCB, double* COLA,
+                      int* COLI, int& COLMAX, int& LENMY, double* MEMORY) {
+  for (int i = 0; i < M; ++i) {
+    int j = BASIS[i];
+    if (j < 1) continue;
+    XGETAJ(BASCB[i], COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j,
+           RVNA.LENMA, LENMY, RVNA.MAPA, MEMORY);
+  }
+}
 
 }  // namespace
 
@@ -68,6 +125,8 @@ void reset(int capacity) {
   shift.clear();
   shifted = false;
   redundant_row.clear();
+  row_shift.clear();
+  rhs_setup.clear();
 }
 
 void mark_redundant(const std::vector<bool>& rows) { redundant_row = rows; }
@@ -111,30 +170,125 @@ void recentre(const double* U, int M, int* BASIS, double* BASCB,
   shift.assign(U, U + M);
   shifted = true;
   const int n = std::min<int>(RVNA.N, static_cast<int>(copies.size()) - 1);
-  for (int j = 1; j <= n; ++j) {
-    int jj = j;
-    const Copy& c = copies[static_cast<std::size_t>(j)];
-    double cost = 0.0;  // logical columns cost nothing
-    if (c.known) {
-      RVNA.COLLEN = static_cast<int>(c.rows.size());
-      std::copy(c.rows.begin(), c.rows.end(), COLI);
-      std::copy(c.values.begin(), c.values.end(), COLA);
-      cost = c.cost;
-    } else {
-      XGETAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, jj,
-             RVNA.LENMA, LENMY, RVNA.MAPA, MEMORY);
-    }
-    RVNA.CJ = shifted_cost(cost, COLA, COLI, RVNA.COLLEN);
-    XREPAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, jj,
-           RVNA.LENMA, LENMY, RVNA.MAPA, MEMORY, RVNA.N, MAXA, MAXN, MAXM);
+  for (int j = 1; j <= n; ++j)
+    store_again(j, M, COLA, COLI, COLMAX, LENMY, MAXA, MAXN, MAXM, MEMORY);
+  read_basic_costs(M, BASIS, BASCB, COLA, COLI, COLMAX, LENMY, MEMORY);
+}
+
+int stored_form(double* COLA, int* COLI, int COLLEN, int M) {
+  if (row_shift.empty()) return COLLEN;
+  double e = 0.0;
+  for (int k = 0; k < COLLEN; ++k)
+    if (COLI[k] == 1) e = COLA[k];
+  if (e == 0.0) return COLLEN;
+  dense.assign(static_cast<std::size_t>(M) + 1, 0.0);
+  for (int k = 0; k < COLLEN; ++k)
+    if (COLI[k] >= 1 && COLI[k] <= M)
+      dense[static_cast<std::size_t>(COLI[k])] += COLA[k];
+  for (int i = 2; i <= M; ++i)
+    dense[static_cast<std::size_t>(i)] -=
+        row_shift[static_cast<std::size_t>(i - 1)] * e;
+  int len = 0;
+  for (int i = 1; i <= M; ++i) {
+    const double v = dense[static_cast<std::size_t>(i)];
+    if (v == 0.0 || redundant(i)) continue;
+    COLI[len] = i;
+    COLA[len] = v;
+    ++len;
   }
-  // The basic costs as the engine now holds them (rounded to 32 bits).
+  return len;  // at least the row 1 entry e
+}
+
+double row_spread(const int* BASIS, const double* XBZERO, int M, int& REF) {
+  REF = 0;
+  if (!rows_can_shift()) return 0.0;
+  double best = 0.0;
   for (int i = 0; i < M; ++i) {
-    int j = BASIS[i];
-    if (j < 1) continue;
-    XGETAJ(BASCB[i], COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j,
-           RVNA.LENMA, LENMY, RVNA.MAPA, MEMORY);
+    const int j = BASIS[i];
+    if (j < 1 || static_cast<std::size_t>(j) >= copies.size()) continue;
+    if (normality_entry(copies[static_cast<std::size_t>(j)]) == 0.0) continue;
+    if (REF == 0 || XBZERO[i] > best) {
+      REF = j;
+      best = XBZERO[i];
+    }
   }
+  if (REF == 0) return 0.0;
+  // The reference's orthogonality entries per unit of row 1.
+  const Copy& ref = copies[static_cast<std::size_t>(REF)];
+  std::vector<double> r(static_cast<std::size_t>(M) + 1, 0.0);
+  const double eref = normality_entry(ref);
+  for (std::size_t k = 0; k < ref.rows.size(); ++k)
+    if (ref.rows[k] >= 2 && ref.rows[k] <= M)
+      r[static_cast<std::size_t>(ref.rows[k])] = ref.values[k] / eref;
+  double stored_max = 0.0, spread = 0.0;
+  std::vector<double> a(static_cast<std::size_t>(M) + 1);
+  for (int i = 0; i < M; ++i) {
+    const int j = BASIS[i];
+    if (j < 1 || static_cast<std::size_t>(j) >= copies.size()) continue;
+    const Copy& c = copies[static_cast<std::size_t>(j)];
+    const double e = normality_entry(c);
+    if (e == 0.0) continue;
+    std::fill(a.begin(), a.end(), 0.0);
+    for (std::size_t k = 0; k < c.rows.size(); ++k)
+      if (c.rows[k] >= 2 && c.rows[k] <= M)
+        a[static_cast<std::size_t>(c.rows[k])] = c.values[k];
+    for (int v = 2; v <= M; ++v) {
+      const std::size_t sv = static_cast<std::size_t>(v);
+      const double now =
+          row_shift.empty() ? 0.0 : row_shift[sv - 1];
+      stored_max = std::max(stored_max, std::fabs(a[sv] - now * e));
+      spread = std::max(spread, std::fabs(a[sv] - r[sv] * e));
+    }
+  }
+  return spread > 0.0 ? stored_max / spread : 0.0;
+}
+
+bool shift_rows(int REF, int M, double* B, int* BASIS, double* BASCB,
+                int* STATUS, double* XBZERO, double* COLA, int* COLI,
+                int& COLMAX, int& LENMY, int& MAXA, int& MAXN, int& MAXM,
+                double* MEMORY) {
+  if (REF < 1 || static_cast<std::size_t>(REF) >= copies.size() ||
+      !rows_can_shift())
+    return false;
+  const Copy& ref = copies[static_cast<std::size_t>(REF)];
+  const double eref = normality_entry(ref);
+  if (eref == 0.0) return false;
+  std::vector<double> r(static_cast<std::size_t>(M), 0.0);
+  for (std::size_t k = 0; k < ref.rows.size(); ++k)
+    if (ref.rows[k] >= 2 && ref.rows[k] <= M)
+      r[static_cast<std::size_t>(ref.rows[k] - 1)] = ref.values[k] / eref;
+  if (rhs_setup.empty()) rhs_setup.assign(B, B + M);
+  const std::vector<double> before = row_shift;
+  auto apply = [&](const std::vector<double>& rs) {
+    row_shift = rs;
+    for (int i = 2; i <= M; ++i) {
+      const std::size_t si = static_cast<std::size_t>(i - 1);
+      B[si] = rhs_setup[si] - (rs.empty() ? 0.0 : rs[si]) * rhs_setup[0];
+    }
+    for (int j = 1; j <= RVNA.N; ++j)
+      store_again(j, M, COLA, COLI, COLMAX, LENMY, MAXA, MAXN, MAXM, MEMORY);
+    read_basic_costs(M, BASIS, BASCB, COLA, COLI, COLMAX, LENMY, MEMORY);
+    return lp::factorise(BASIS, COLA, COLI, COLMAX, RVNA.IOERR, RVNA.LENMA,
+                         LENMY, RVNA.M, RVNA.MAPA, RVNA.MAPI, MEMORY) >= 0.0;
+  };
+  const bool done = apply(r) || (apply(before), false);
+  XBCOMP(B, BASCB, RVNA.BNDTYP, RVNA.BOUND, COLA, COLI, COLMAX, RVNA.IOERR,
+         RVNA.LENMA, RVNA.LENMI, LENMY, RVNA.M, RVNA.MAPA, RVNA.MAPI, MAXM,
+         MAXN, MEMORY, RVNA.N, STATUS, XBZERO, RVNA.Z);
+  return done;
+}
+
+double original_rhs(int i, const double* B) {
+  if (row_shift.empty() || i <= 1) return B[i - 1];
+  return B[i - 1] + row_shift[static_cast<std::size_t>(i - 1)] * B[0];
+}
+
+void original_prices(double* U, int M) {
+  if (row_shift.empty()) return;
+  double s = 0.0;
+  for (int i = 2; i <= M; ++i)
+    s += row_shift[static_cast<std::size_t>(i - 1)] * U[i - 1];
+  U[0] -= s;
 }
 
 void solved(const int* BASIS, int M) {
@@ -293,6 +447,7 @@ void REPC(double* COLUMN, int& NMAX, int& IPRINT, int& IDNO, int* KEEPS,
   //    cost shift in the store.
   gp::master_columns::stored(j, COLA, COLI, RVNA.COLLEN, RVNA.CJ);
   RVNA.CJ = gp::master_columns::shifted_cost(RVNA.CJ, COLA, COLI, RVNA.COLLEN);
+  RVNA.COLLEN = gp::master_columns::stored_form(COLA, COLI, RVNA.COLLEN, m);
   XREPAJ(RVNA.CJ, COLA, COLI, RVNA.COLLEN, COLMAX, RVNA.IOERR, j, RVNA.LENMA,
          LENMY, RVNA.MAPA, MEMORY, RVNA.N, MAXA, MAXN, MAXM);
 

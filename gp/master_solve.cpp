@@ -483,14 +483,20 @@ void LINEAR(int& IBCH, int& IPRINT, int& ITS, double* PSOLN, double* DSOLN,
 
   // 7.-9. Objective, column values, row prices.
   //       The engine's costs are reduced by the cost shift t: its optimum
-  //       is Z - t.B and its prices u - t.
+  //       is Z - t.B and its prices u - t, where B and u are those of the
+  //       LP as set up (the engine holds them row-shifted).
   double z = RVNA.Z;
-  for (int i = 1; i <= m; ++i) z += gp::master_columns::shift_value(i) * b(i);
+  for (int i = 1; i <= m; ++i)
+    z += gp::master_columns::shift_value(i) *
+         gp::master_columns::original_rhs(i, B);
   VOBJ = -z;
   for (int i = 1; i <= RVNA.N; ++i) psoln(i) = 0.0;
   for (int i = 1; i <= m; ++i) psoln(basis(i)) = xbzero(i);
+  std::vector<double> prices(UZERO, UZERO + m);
+  gp::master_columns::original_prices(prices.data(), m);
   for (int i = 1; i <= m; ++i)
-    dsoln(i) = -(uzero(i) + gp::master_columns::shift_value(i));
+    dsoln(i) = -(prices[static_cast<std::size_t>(i - 1)] +
+                 gp::master_columns::shift_value(i));
 
   // 10. After the first solve the logical columns (appended last) are no
   //     longer counted, unless one of them is still basic.

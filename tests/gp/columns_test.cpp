@@ -272,6 +272,64 @@ TEST(MasterStore, RecentredCostsLeaveTheMasterLpUnchanged) {
   EXPECT_NEAR(cj, std::log(3.0) - 0.7, 1e-6);
 }
 
+// Shifting the orthogonality rows by a reference objective column
+// (row i minus r(i) times row 1) stores the objective columns as their
+// differences to the reference and moves the right-hand side, but LINEAR
+// hands back the same master LP: optimum, weights, and the prices of the LP
+// as set up (the normality price differs in the engine).  Same master LP as
+// above; the reference is column 1, a = (1, 1, 0), so r = (1, 0).
+TEST(MasterStore, ShiftedRowsLeaveTheMasterLpUnchanged) {
+  gptest::ReportFile rep;
+  Master m(2, 8);
+  int id = 0;
+  const double third = 1.0 / 3.0;
+  m.repc({1.0, 1.0, 0.0, 0.0}, id);
+  m.repc({1.0, 0.0, 1.0, 0.0}, id);
+  m.repc({1.0, -1.0, -1.0, 0.0}, id);
+  m.repc({1.0, 0.0, 0.0, std::log(third)}, id);
+  m.linear(0);
+  ASSERT_EQ(m.ITS, 1);
+  const auto psoln = m.PSOLN;
+  const auto dsoln = m.DSOLN;
+  const double vobj = m.VOBJ;
+
+  int ref = 0;
+  EXPECT_GT(gp::master_columns::row_spread(m.BASIS.data(), m.XBZERO.data(),
+                                           3, ref),
+            0.0);
+  EXPECT_GE(ref, 1);
+  ASSERT_TRUE(gp::master_columns::shift_rows(
+      1, 3, m.B.data(), m.BASIS.data(), m.BASCB.data(), m.STATUS.data(),
+      m.XBZERO.data(), m.COLA.data(), m.COLI.data(), m.COLMAX, m.LENMY,
+      m.MAXA, m.MAXN, m.MAXM, m.ws.data()));
+  EXPECT_EQ(m.B[1], -1.0);
+  EXPECT_EQ(m.B[2], 0.0);
+  double cj = 0.0;
+  using Entries = std::vector<std::pair<int, double>>;
+  EXPECT_EQ(m.fetch(3, cj), (Entries{{1, 1.0}, {2, -2.0}, {3, -1.0}}));
+  EXPECT_EQ(m.fetch(1, cj), (Entries{{1, 1.0}}));
+  // The basic values are those of the same vertex.
+  for (int i = 0; i < 3; ++i) {
+    if (m.BASIS[i] > 0) {
+      EXPECT_NEAR(m.XBZERO[i], psoln[m.BASIS[i] - 1], 1e-12) << i;
+    }
+  }
+
+  m.linear(1);
+  ASSERT_EQ(m.ITS, 1);
+  EXPECT_EQ(m.IBCH, 0);
+  EXPECT_NEAR(m.VOBJ, vobj, 1e-12);
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(m.DSOLN[i], dsoln[i], 1e-12) << i;
+  for (int j = 0; j < 4; ++j) EXPECT_NEAR(m.PSOLN[j], psoln[j], 1e-12) << j;
+
+  // A column stored afterwards is stored shifted; one without a normality
+  // entry is not.
+  m.repc({1.0, 2.0, 3.0, 0.0}, id);
+  EXPECT_EQ(m.fetch(id, cj), (Entries{{1, 1.0}, {2, 1.0}, {3, 3.0}}));
+  m.repc({0.0, 2.0, 3.0, 0.0}, id);
+  EXPECT_EQ(m.fetch(id, cj), (Entries{{2, 2.0}, {3, 3.0}}));
+}
+
 // Orthogonality rows implied by earlier ones.  Rows: 1 normality, 2..5 the
 // variables x1..x4 of terms x1 x2^3, x1^-1 x2^-3 x3, x3^-1; x4 in no term.
 TEST(MasterStore, RedundantRowsAreTheCombinationsOfEarlierRows) {
