@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
-#include <vector>
 
 #include "postopt_test_support.h"
 #include "store_test_support.h"

@@ -52,18 +52,25 @@ LpData badly_scaled() {
   return s;
 }
 
-TEST_F(SingularUpdate, PrimalSolveRefusesThePivotAndReachesTheOptimum) {
-  const LpData s = badly_scaled();
-  PostOptLp e(s);
+// The basis {x1, x2, x3}, every other column at its lower bound (equality
+// rows' logicals stay as the slack basis has them).
+void start_from_x1_x2_x3(PostOptLp& e) {
   e.store_columns();
   e.slack();
-  e.PRINT = 3;
   for (int i = 0; i < 3; ++i) {
     e.BASIS[i] = i + 1;
     e.STATUS[i] = i + 1;
   }
-  for (int j = 4; j <= e.N; ++j) e.STATUS[j - 1] = 0;
+  for (int j = 4; j <= e.N; ++j)
+    if (e.STATUS[j - 1] != -3) e.STATUS[j - 1] = 0;
   e.start();
+}
+
+TEST_F(SingularUpdate, PrimalSolveRefusesThePivotAndReachesTheOptimum) {
+  const LpData s = badly_scaled();
+  PostOptLp e(s);
+  start_from_x1_x2_x3(e);
+  e.PRINT = 3;
   ASSERT_EQ(e.SCODE, 1);
   ASSERT_EQ(e.XBZERO[2], 0.0);
   EXPECT_EQ(e.primal(), 1);
@@ -76,8 +83,6 @@ TEST_F(SingularUpdate, PrimalSolveRefusesThePivotAndReachesTheOptimum) {
   EXPECT_EQ(f.solve(), 1);
   EXPECT_NEAR(z, f.Z, 1e-9 * std::fabs(f.Z));
 }
-
-
 
 // The same basis with x3 = -0.001 and equality rows, x4 negated and both
 // x4 and x5 costing something: the dual simplex lets x3 leave and takes x4
@@ -92,18 +97,6 @@ LpData dual_singular() {
   s.cols[4].c = -0.5;
   s.b[2] -= 0.001 * 0.0082450201734900475;
   return s;
-}
-
-void start_from_x1_x2_x3(PostOptLp& e) {
-  e.store_columns();
-  e.slack();
-  for (int i = 0; i < 3; ++i) {
-    e.BASIS[i] = i + 1;
-    e.STATUS[i] = i + 1;
-  }
-  for (int j = 4; j <= e.N; ++j)
-    if (e.STATUS[j - 1] != -3) e.STATUS[j - 1] = 0;
-  e.start();
 }
 
 TEST_F(SingularUpdate, DualSolveRefusesTheChangeOnlyWhileTheCallerAsks) {

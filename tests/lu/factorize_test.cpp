@@ -14,11 +14,7 @@ std::vector<Entry> diagonal(int n) {
   return e;
 }
 
-TEST_F(Factorize, OneByOneAndDiagonalPivotOrder) {
-  Lu one(1, 4);
-  EXPECT_EQ(one.factor({{5.0, 1, 1}}), 5.0);
-  EXPECT_EQ(one.solve({10.0}, false)[0], 2.0);
-  EXPECT_EQ(one.solve({10.0}, true)[0], 2.0);
+TEST_F(Factorize, DiagonalAndSingletonPivotOrder) {
   Lu lu(7, 20);
   EXPECT_EQ(lu.factor(diagonal(7)), 7.0);
   EXPECT_EQ(LA05DD.LENL, 0);
@@ -92,9 +88,6 @@ TEST_F(Factorize, SingularAndFailedReplacements) {
   Lu lu(3, 30);
   ASSERT_GE(lu.factor(ident), 0.0);
   EXPECT_EQ(lu.replace({1e-12, 0.0, 0.0}, 2), -6.0);  // a tiny column is zero
-  EXPECT_EQ(cap.lines().back(), msg + "    2");
-  ASSERT_GE(lu.factor({{1, 1, 1}, {1, 1, 2}, {1, 2, 2}, {1, 2, 3}, {1, 3, 3}}), 0.0);
-  EXPECT_EQ(lu.replace({1.0, 0.0, 0.0}, 2), -6.0);  // equal to column 1
   EXPECT_EQ(cap.lines().back(), msg + "    2");
   for (int mm : {0, 4}) {
     ASSERT_GE(lu.factor(ident), 0.0);
