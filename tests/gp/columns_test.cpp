@@ -320,6 +320,40 @@ TEST(MasterStore, ShiftedRowsLeaveTheMasterLpUnchanged) {
   EXPECT_EQ(m.fetch(id, cj), (Entries{{2, 2.0}, {3, 3.0}}));
 }
 
+// Grid-point columns of late iterations differ by less than 1e-10 in some
+// rows, and elimination leaves exactly those differences: the master LP's
+// factorisation must keep them.  Basis of the columns (1, a) and (1, a + d),
+// a = 1e-4 and d about 5e-11 (both exact in 32 bits): nonsingular, with
+// basic values d^-1 (a + d, -a).  Dropping entries up to 1e-10 makes it
+// singular.
+TEST(MasterStore, TinyDifferencesBetweenColumnsAreKept) {
+  gptest::ReportFile rep;
+  Master m(1, 8);
+  const double a = static_cast<double>(1.0e-4f);
+  const double ad = static_cast<double>(
+      std::nextafter(std::nextafter(1.0e-4f, 1.0f), 1.0f));  // a + 2 ulp
+  const double d = ad - a;
+  ASSERT_LT(d, 1.0e-10);
+  int id = 0;
+  m.repc({1.0, a, 0.0}, id);
+  m.repc({1.0, ad, 0.0}, id);
+  m.BASIS[0] = 1;
+  m.BASIS[1] = 2;
+  m.STATUS[0] = 1;
+  m.STATUS[1] = 2;
+  int ioerr = RVNA.IOERR;
+  ASSERT_GE(lp::factorise(m.BASIS.data(), m.COLA.data(), m.COLI.data(),
+                          m.COLMAX, ioerr, RVNA.LENMA, m.LENMY, RVNA.M,
+                          RVNA.MAPA, RVNA.MAPI, m.ws.data()),
+            0.0);
+  XBCOMP(m.B.data(), m.BASCB.data(), RVNA.BNDTYP, RVNA.BOUND, m.COLA.data(),
+         m.COLI.data(), m.COLMAX, ioerr, RVNA.LENMA, RVNA.LENMI, m.LENMY,
+         RVNA.M, RVNA.MAPA, RVNA.MAPI, m.MAXM, m.MAXN, m.ws.data(), RVNA.N,
+         m.STATUS.data(), m.XBZERO.data(), RVNA.Z);
+  EXPECT_NEAR(m.XBZERO[0] * d / ad, 1.0, 1e-9);
+  EXPECT_NEAR(m.XBZERO[1] * d / -a, 1.0, 1e-9);
+}
+
 // Orthogonality rows implied by earlier ones.  Rows: 1 normality, 2..5 the
 // variables x1..x4 of terms x1 x2^3, x1^-1 x2^-3 x3, x3^-1; x4 in no term.
 TEST(MasterStore, RedundantRowsAreTheCombinationsOfEarlierRows) {
