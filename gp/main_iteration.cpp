@@ -38,6 +38,10 @@
 // - The costs are also re-centred, without a stall and without limit, once
 //   the 32-bit rounding of the basic costs could reach a hundredth of the
 //   gap (or of the largest constraint violation, where that is larger).
+// - The orthogonality rows are shifted by the basic objective column of
+//   largest weight once the basic objective columns' stored entries exceed
+//   their spread 64 times over (gp/master_columns.h): the same LP, stored
+//   so that the 32-bit rounding hits the columns' differences.
 // - Once the store is full, REPC replaces the least recently used column
 //   (gp/master_columns.h).
 #include <algorithm>

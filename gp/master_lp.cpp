@@ -2,7 +2,8 @@
 // between the solver and the LP engine.
 //
 //   SETUP   empty master LP: engine parameters in RVNA, workspace map (XMAPS),
-//           right-hand sides, no basis
+//           a factorisation that drops only exact zeros, right-hand sides,
+//           no basis
 //   REPC    pack a generated column and store it (append, or overwrite the
 //           least recently used column that is neither kept, nor basic, nor
 //           logical: gp/master_columns.h); rows found redundant get no
