@@ -223,16 +223,21 @@ TEST(MasterStore, ReplacementTakesTheLeastRecentlyUsedColumn) {
 // back: the same optimum, weights and prices, from the same basis.  Master
 // LP of min x1 + x2 + 1/(x1 x2) (optimum 3): one column per term and the
 // grid point (1/3, 1/3, 1/3).
+void solve_three_term_master(Master& m) {
+  int id = 0;
+  m.repc({1.0, 1.0, 0.0, 0.0}, id);
+  m.repc({1.0, 0.0, 1.0, 0.0}, id);
+  m.repc({1.0, -1.0, -1.0, 0.0}, id);
+  m.repc({1.0, 0.0, 0.0, std::log(1.0 / 3.0)}, id);  // w = sum u ln(u/c)
+  m.linear(0);
+}
+
 TEST(MasterStore, RecentredCostsLeaveTheMasterLpUnchanged) {
   gptest::ReportFile rep;
   Master m(2, 8);
   int id = 0;
   const double third = 1.0 / 3.0;
-  m.repc({1.0, 1.0, 0.0, 0.0}, id);
-  m.repc({1.0, 0.0, 1.0, 0.0}, id);
-  m.repc({1.0, -1.0, -1.0, 0.0}, id);
-  m.repc({1.0, 0.0, 0.0, std::log(third)}, id);  // w = sum u ln(u/c)
-  m.linear(0);
+  solve_three_term_master(m);
   ASSERT_EQ(m.ITS, 1);
   EXPECT_NEAR(std::exp(-m.VOBJ), 3.0, 1e-6);
   const auto psoln = m.PSOLN;
@@ -272,12 +277,7 @@ TEST(MasterStore, ShiftedRowsLeaveTheMasterLpUnchanged) {
   gptest::ReportFile rep;
   Master m(2, 8);
   int id = 0;
-  const double third = 1.0 / 3.0;
-  m.repc({1.0, 1.0, 0.0, 0.0}, id);
-  m.repc({1.0, 0.0, 1.0, 0.0}, id);
-  m.repc({1.0, -1.0, -1.0, 0.0}, id);
-  m.repc({1.0, 0.0, 0.0, std::log(third)}, id);
-  m.linear(0);
+  solve_three_term_master(m);
   ASSERT_EQ(m.ITS, 1);
   const auto psoln = m.PSOLN;
   const auto dsoln = m.DSOLN;
