@@ -40,7 +40,7 @@
 //   gap (or of the largest constraint violation, where that is larger).
 // - The orthogonality rows are shifted by the basic objective column of
 //   largest weight once the basic objective columns' stored entries exceed
-//   their spread 64 times over (gp/master_columns.h): the same LP, stored
+//   their spread 16 times over (gp/master_columns.h): the same LP, stored
 //   so that the 32-bit rounding hits the columns' differences.
 // - Once the store is full, REPC replaces the least recently used column
 //   (gp/master_columns.h).
@@ -250,8 +250,8 @@ void POSY(int& NVAR, int& MCON, int& KTTOT, int& NLB, int& NUB, double* C,
   // bound (below).
   constexpr double kMaxDrift = 1.0e-4;
   // The most the basic objective columns' stored entries may exceed their
-  // spread before the rows are shifted (64: 6 of the 24 bits).
-  constexpr double kRowSpread = 64.0;
+  // spread before the rows are shifted (16: 4 of the 24 bits).
+  constexpr double kRowSpread = 16.0;
   // Failed re-solves among the last 100.  After a failure the point stays
   // where it was, so each such iteration adds the same columns again and
   // meets the same master LP; and where failures alternate with solves

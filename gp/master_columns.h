@@ -79,6 +79,28 @@
 //                     cost 0), and BASCB(1..M) is set to the basic columns'
 //                     stored costs.  COLA, COLI are scratch.  The basis, its
 //                     factors and the basic values stay valid.
+//   row_spread(BASIS, XBZERO, M, REF)
+//                     how many times the basic objective columns' stored
+//                     orthogonality entries exceed their spread about the
+//                     basic objective column of largest weight, REF (ratio
+//                     0, REF 0 when the rows cannot be shifted or no
+//                     objective column is basic)
+//   shift_rows(REF, M, B, BASIS, BASCB, STATUS, XBZERO, COLA, COLI, COLMAX,
+//              LENMY, MAXA, MAXN, MAXM, MEMORY)
+//                     the row shift becomes column REF's (as generated):
+//                     B(2..M) and every column 1..N are stored again, the
+//                     basis refactorised (from now on dropping only exact
+//                     zeros: LA05DD.SMALL = 0), XBZERO recomputed.  False,
+//                     with the previous shift back in place, when the basis
+//                     cannot be factorised so.
+//   stored_form(COLA, COLI, COLLEN, M)
+//                     a column as generated turned, in place, into its form
+//                     under the row shift; returns its new length
+//   original_rhs(i, B)
+//                     B(i) of the LP as set up, from the stored B
+//   original_prices(U, M)
+//                     the engine's prices U(1..M) turned, in place, into
+//                     those of the LP as set up
 #pragma once
 
 #include <utility>

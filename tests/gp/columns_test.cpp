@@ -324,12 +324,13 @@ TEST(MasterStore, ShiftedRowsLeaveTheMasterLpUnchanged) {
 }
 
 // Grid-point columns of late iterations differ by less than 1e-10 in some
-// rows, and elimination leaves exactly those differences: the master LP's
-// factorisation must keep them.  Basis of the columns (1, a) and (1, a + d),
-// a = 1e-4 and d about 5e-11 (both exact in 32 bits): nonsingular, with
-// basic values d^-1 (a + d, -a).  Dropping entries up to 1e-10 makes it
+// rows, and once the rows are shifted whole columns are that small: the
+// master LP's factorisation must then keep such entries.  Basis of the
+// columns (1, a) and (1, a + d), a = 1e-4 and d about 5e-11 (both exact in
+// 32 bits), shifted by the first: (1, 0) and (1, d).  Nonsingular, with
+// basic values d^-1 (a + d, -a); dropping entries up to 1e-10 makes it
 // singular.
-TEST(MasterStore, TinyDifferencesBetweenColumnsAreKept) {
+TEST(MasterStore, TinyDifferencesBetweenShiftedColumnsAreKept) {
   gptest::ReportFile rep;
   Master m(1, 8);
   const double a = static_cast<double>(1.0e-4f);
@@ -344,15 +345,13 @@ TEST(MasterStore, TinyDifferencesBetweenColumnsAreKept) {
   m.BASIS[1] = 2;
   m.STATUS[0] = 1;
   m.STATUS[1] = 2;
-  int ioerr = RVNA.IOERR;
-  ASSERT_GE(lp::factorise(m.BASIS.data(), m.COLA.data(), m.COLI.data(),
-                          m.COLMAX, ioerr, RVNA.LENMA, m.LENMY, RVNA.M,
-                          RVNA.MAPA, RVNA.MAPI, m.ws.data()),
-            0.0);
-  XBCOMP(m.B.data(), m.BASCB.data(), RVNA.BNDTYP, RVNA.BOUND, m.COLA.data(),
-         m.COLI.data(), m.COLMAX, ioerr, RVNA.LENMA, RVNA.LENMI, m.LENMY,
-         RVNA.M, RVNA.MAPA, RVNA.MAPI, m.MAXM, m.MAXN, m.ws.data(), RVNA.N,
-         m.STATUS.data(), m.XBZERO.data(), RVNA.Z);
+  ASSERT_TRUE(gp::master_columns::shift_rows(
+      1, 2, m.B.data(), m.BASIS.data(), m.BASCB.data(), m.STATUS.data(),
+      m.XBZERO.data(), m.COLA.data(), m.COLI.data(), m.COLMAX, m.LENMY,
+      m.MAXA, m.MAXN, m.MAXM, m.ws.data()));
+  double cj = 0.0;
+  EXPECT_EQ(m.fetch(2, cj),
+            (std::vector<std::pair<int, double>>{{1, 1.0}, {2, d}}));
   EXPECT_NEAR(m.XBZERO[0] * d / ad, 1.0, 1e-9);
   EXPECT_NEAR(m.XBZERO[1] * d / -a, 1.0, 1e-9);
 }
