@@ -27,9 +27,7 @@
 // Row shift.  The same 32-bit rounding hits the objective's columns near
 // the optimum: their orthogonality entries are the exponent averages at
 // nearby grid points, of size 1 and differing by 1e-3 and less, so the
-// rounding (6e-8) eats into what tells them apart, and the late bases made
-// of them turn so ill-conditioned that re-solves lose feasibility by 1e-2
-// after a refactorisation (CL31 of the classic test set).  Subtracting
+// rounding (6e-8) eats into what tells them apart.  Subtracting
 // r(i) times row 1 from each orthogonality row i (r: the entries of one
 // objective column, the reference) is an exchange of equations: the LP's
 // solutions stay, the right-hand side becomes B(i) - r(i) B(1), the
@@ -38,6 +36,9 @@
 // row 1, do not change.  The engine's prices u' give the LP's as
 // u(1) = u'(1) - sum r(i) u'(i), u(i) = u'(i).  Only with every column
 // counted one the solver keeps (no logical column: theirs hold one entry).
+// The shifted columns are small and differ by less: from the first shift
+// on, the factorisation keeps entries below its default drop tolerance
+// (shift_rows).
 //
 // Redundant rows.  Every column's orthogonality entries combine the
 // exponent vectors of the program's terms (and the unit vectors of bounded

@@ -70,6 +70,16 @@ double normality_entry(const Copy& c) {
   return 0.0;
 }
 
+// The row shift a column gives as reference: its orthogonality entries per
+// unit of its row 1 entry E (element i - 1: row i; element 0 is 0).
+std::vector<double> shift_of(const Copy& c, double E, int M) {
+  std::vector<double> r(static_cast<std::size_t>(M), 0.0);
+  for (std::size_t k = 0; k < c.rows.size(); ++k)
+    if (c.rows[k] >= 2 && c.rows[k] <= M)
+      r[static_cast<std::size_t>(c.rows[k] - 1)] = c.values[k] / E;
+  return r;
+}
+
 // A row shift needs every counted column kept here: a logical column's
 // slice holds its one entry only.
 bool rows_can_shift() {
@@ -214,15 +224,12 @@ double row_spread(const int* BASIS, const double* XBZERO, int M, int& REF) {
     }
   }
   if (REF == 0) return 0.0;
-  // The reference's orthogonality entries per unit of row 1.
   const Copy& ref = copies[static_cast<std::size_t>(REF)];
-  std::vector<double> r(static_cast<std::size_t>(M) + 1, 0.0);
-  const double eref = normality_entry(ref);
-  for (std::size_t k = 0; k < ref.rows.size(); ++k)
-    if (ref.rows[k] >= 2 && ref.rows[k] <= M)
-      r[static_cast<std::size_t>(ref.rows[k])] = ref.values[k] / eref;
+  const std::vector<double> r = shift_of(ref, normality_entry(ref), M);
+  const std::vector<double> now =
+      row_shift.empty() ? std::vector<double>(r.size(), 0.0) : row_shift;
   double stored_max = 0.0, spread = 0.0;
-  std::vector<double> a(static_cast<std::size_t>(M) + 1);
+  std::vector<double> a(r.size());  // element i - 1: row i
   for (int i = 0; i < M; ++i) {
     const int j = BASIS[i];
     if (j < 1 || static_cast<std::size_t>(j) >= copies.size()) continue;
@@ -232,13 +239,10 @@ double row_spread(const int* BASIS, const double* XBZERO, int M, int& REF) {
     std::fill(a.begin(), a.end(), 0.0);
     for (std::size_t k = 0; k < c.rows.size(); ++k)
       if (c.rows[k] >= 2 && c.rows[k] <= M)
-        a[static_cast<std::size_t>(c.rows[k])] = c.values[k];
-    for (int v = 2; v <= M; ++v) {
-      const std::size_t sv = static_cast<std::size_t>(v);
-      const double now =
-          row_shift.empty() ? 0.0 : row_shift[sv - 1];
-      stored_max = std::max(stored_max, std::fabs(a[sv] - now * e));
-      spread = std::max(spread, std::fabs(a[sv] - r[sv] * e));
+        a[static_cast<std::size_t>(c.rows[k] - 1)] = c.values[k];
+    for (std::size_t v = 1; v < a.size(); ++v) {
+      stored_max = std::max(stored_max, std::fabs(a[v] - now[v] * e));
+      spread = std::max(spread, std::fabs(a[v] - r[v] * e));
     }
   }
   return spread > 0.0 ? stored_max / spread : 0.0;
@@ -254,10 +258,7 @@ bool shift_rows(int REF, int M, double* B, int* BASIS, double* BASCB,
   const Copy& ref = copies[static_cast<std::size_t>(REF)];
   const double eref = normality_entry(ref);
   if (eref == 0.0) return false;
-  std::vector<double> r(static_cast<std::size_t>(M), 0.0);
-  for (std::size_t k = 0; k < ref.rows.size(); ++k)
-    if (ref.rows[k] >= 2 && ref.rows[k] <= M)
-      r[static_cast<std::size_t>(ref.rows[k] - 1)] = ref.values[k] / eref;
+  const std::vector<double> r = shift_of(ref, eref, M);
   if (rhs_setup.empty()) rhs_setup.assign(B, B + M);
   const std::vector<double> before = row_shift;
   // From the first shift on, the factorisation drops only exact zeros.
