@@ -16,6 +16,9 @@
 
 namespace {
 
+// A stored column's entries: (row, value) pairs.
+using Entries = std::vector<std::pair<int, double>>;
+
 // An empty master LP for NVAR variables, sized as the solver sizes them.
 struct Master {
   int NVAR, NMAX, MAXM, MAXN, MAXA, COLMAX, LENMY;
@@ -89,7 +92,7 @@ struct Master {
   }
 
   // Column J as stored: (row, value) of its entries, and its cost.
-  std::vector<std::pair<int, double>> fetch(int j, double& cj) {
+  Entries fetch(int j, double& cj) {
     int collen = 0, ioerr = 8, lenma = 9;
     XGETAJ(cj, COLA.data(), COLI.data(), collen, COLMAX, ioerr, j, lenma,
            LENMY, RVNA.MAPA, ws.data());
@@ -303,7 +306,6 @@ TEST(MasterStore, ShiftedRowsLeaveTheMasterLpUnchanged) {
   EXPECT_EQ(m.B[1], -1.0);
   EXPECT_EQ(m.B[2], 0.0);
   double cj = 0.0;
-  using Entries = std::vector<std::pair<int, double>>;
   EXPECT_EQ(m.fetch(3, cj), (Entries{{1, 1.0}, {2, -2.0}, {3, -1.0}}));
   EXPECT_EQ(m.fetch(1, cj), (Entries{{1, 1.0}}));
   // The basic values are those of the same vertex.
@@ -351,7 +353,7 @@ TEST(MasterStore, TinyDifferencesBetweenShiftedColumnsAreKept) {
       m.MAXA, m.MAXN, m.MAXM, m.ws.data()));
   double cj = 0.0;
   EXPECT_EQ(m.fetch(2, cj),
-            (std::vector<std::pair<int, double>>{{1, 1.0}, {2, d}}));
+            (Entries{{1, 1.0}, {2, d}}));
   EXPECT_NEAR(m.XBZERO[0] * d / ad, 1.0, 1e-9);
   EXPECT_NEAR(m.XBZERO[1] * d / -a, 1.0, 1e-9);
 }
